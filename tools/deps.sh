@@ -6,8 +6,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev clang libclang-rt-14-dev
-  g++-mingw-w64-i686-posix
-  wine wine32:i386
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine64 wine32:i386
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
   zip
 )

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Makes a 32-bit Wine prefix for running the program and its tests, once:
-# tools/wine-prefix.sh PREFIX. The Chinese captions need a CJK face linked to
-# the UI faces, else Wine draws them as boxes.
+# Makes a Wine prefix for running the program and its tests, once:
+# tools/wine-prefix.sh PREFIX win32|win64. The Chinese captions need a CJK
+# face linked to the UI faces, else Wine draws them as boxes.
 set -euo pipefail
-prefix=$(realpath -m "$1")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+wine_env "$1" "${2:-win32}"
+prefix=$WINEPREFIX
 [ -f "$prefix/.convert-ready" ] && { echo "$prefix"; exit 0; }
 
 mkdir -p "$(dirname "$prefix")"
@@ -11,8 +14,7 @@ exec 9>"$prefix.lock"
 flock 9
 [ -f "$prefix/.convert-ready" ] && { echo "$prefix"; exit 0; }
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-wineboot --init >/dev/null 2>&1 || true
+"$WINE" wineboot --init >/dev/null 2>&1 || true
 
 font="wqy-microhei.ttc,WenQuanYi Micro Hei"
 reg=$(mktemp --suffix=.reg)
@@ -22,10 +24,15 @@ reg=$(mktemp --suffix=.reg)
   for face in "MS Sans Serif" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Segoe UI" "SimSun" "NSimSun" "Microsoft YaHei" "Microsoft YaHei UI"; do
     printf '"%s"=hex(7):%s\r\n' "$face" "$(printf '%s\0\0' "$font" | iconv -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')"
   done
+  # The Simplified-Chinese UI faces a Windows system has, mapped to the CJK font here.
+  printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+  for face in "Microsoft YaHei UI" "Microsoft YaHei" "SimSun" "NSimSun" "SimHei"; do
+    printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
+  done
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
 } >"$reg"
-wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
-wineserver -w
+"$WINE" regedit /S "$("$WINE" winepath -w "$reg")" >/dev/null 2>&1
+"$WINESERVER" -w
 rm -f "$reg"
 touch "$prefix/.convert-ready"
 echo "$prefix"

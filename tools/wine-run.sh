@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the given prefix (kept in the build
-# folder, never the user's own): wine-run.sh PREFIX PROGRAM [ARGS...]
+# Runs a Windows program under Wine in a prefix kept in the build folder,
+# never the user's own: wine-run.sh PREFIX win32|win64 PROGRAM [ARGS...]
 set -euo pipefail
-prefix=$1
-shift
+prefix=$1 arch=$2
+shift 2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-"$here/wine-prefix.sh" "$prefix" >/dev/null
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-exec wine "$@"
+source "$here/wine-env.sh"
+wine_env "$prefix" "$arch"
+"$here/wine-prefix.sh" "$prefix" "$arch" >/dev/null
+exec "$WINE" "$@"
