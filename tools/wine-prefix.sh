@@ -22,7 +22,7 @@ reg=$(mktemp --suffix=.reg)
   printf 'REGEDIT4\r\n\r\n'
   printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
   for face in "MS Sans Serif" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Segoe UI" "SimSun" "NSimSun" "Microsoft YaHei" "Microsoft YaHei UI"; do
-    printf '"%s"=hex(7):%s\r\n' "$face" "$(printf '%s\0\0' "$font" | iconv -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')"
+    printf '"%s"=hex(7):%s\r\n' "$face" "$(printf '%s\0\0' "$font" | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//')"
   done
   # The Simplified-Chinese UI faces a Windows system has, mapped to the CJK font here.
   printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
