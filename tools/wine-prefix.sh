@@ -29,6 +29,10 @@ reg=$(mktemp --suffix=.reg)
   for face in "Microsoft YaHei UI" "Microsoft YaHei" "SimSun" "NSimSun" "SimHei"; do
     printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
   done
+  # A virtual desktop: Wine draws the window frames itself (there may be no
+  # window manager) and message boxes answer at once.
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n'
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
 } >"$reg"
 "$WINE" regedit /S "$("$WINE" winepath -w "$reg")" >/dev/null 2>&1

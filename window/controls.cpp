@@ -1,0 +1,321 @@
+#include "window/controls.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "window/event_guard.h"
+#include "window/screen_cursor.h"
+
+namespace convert {
+namespace {
+
+std::wstring& DisplayFace() {
+    static std::wstring face;
+    return face;
+}
+
+constexpr UINT_PTR kSubclassId = 1;
+
+}  // namespace
+
+void SetDisplayFace(std::wstring face) { DisplayFace() = std::move(face); }
+
+LOGFONTW MakeLogFont(const FontDesc& font, int dpi) {
+    LOGFONTW lf{};
+    lf.lfHeight = MulDiv(font.height, dpi, 96);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfUnderline = font.underline ? TRUE : FALSE;
+    lf.lfCharSet = font.charset;
+    lf.lfQuality = NONANTIALIASED_QUALITY;  // crisp, exact colours, like the classic 8-point face
+    const wchar_t* face = DisplayFace().empty() ? font.face : DisplayFace().c_str();
+    wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return lf;
+}
+
+COLORREF ToColorRef(ColorDesc color) {
+    switch (color.kind) {
+        case ColorKind::BtnFace: return GetSysColor(COLOR_BTNFACE);
+        case ColorKind::WindowText: return GetSysColor(COLOR_WINDOWTEXT);
+        case ColorKind::Rgb: break;
+    }
+    return color.rgb;
+}
+
+// ---- Control ----
+
+std::wstring Control::Text() const {
+    const int length = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void Control::SetText(std::wstring_view text) {
+    const std::wstring copy(text);
+    SetWindowTextW(hwnd_, copy.c_str());
+}
+
+void Control::Create(HWND parent) {
+    previous_sibling_ = GetWindow(GetWindow(parent, GW_CHILD), GW_HWNDLAST);
+    hwnd_ = CreateWindowExW(ExStyle(), ClassName(), desc_.text ? desc_.text : L"", Style(), 0, 0, 0,
+                            0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc_.id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) return;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    text_color_ = ToColorRef(desc_.own_font ? desc_.font.color : ColorDesc{});
+    underline_ = desc_.own_font && desc_.font.underline;
+}
+
+void Control::Layout(const LayoutScale& scale, int dpi, HFONT parent_font) {
+    dpi_ = dpi;
+    parent_font_ = parent_font;
+    if (desc_.own_font) RebuildOwnFont();
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
+    if (desc_.align == Align::Client) {
+        RECT client;
+        GetClientRect(GetParent(hwnd_), &client);
+        MoveWindow(hwnd_, 0, 0, client.right, client.bottom, TRUE);
+    } else {
+        MoveWindow(hwnd_, scale(desc_.left), scale(desc_.top), scale(desc_.width), scale(desc_.height),
+                   TRUE);
+    }
+}
+
+void Control::RebuildOwnFont() {
+    FontDesc font = desc_.font;
+    font.underline = underline_;
+    own_font_ = MakeFont(MakeLogFont(font, dpi_));
+}
+
+HBRUSH Control::CtlColor(HDC dc) {
+    SetTextColor(dc, text_color_);
+    SetBkColor(dc, ToColorRef(desc_.color));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+Control* Control::FromHandle(HWND hwnd) {
+    return hwnd ? reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
+void Control::Fire(const NotifyEvent& event) {
+    if (event) RunGuarded([&] { event(*this); });
+}
+
+LRESULT Control::Default(UINT msg, WPARAM wparam, LPARAM lparam) {
+    return DefSubclassProc(hwnd_, msg, wparam, lparam);
+}
+
+LRESULT Control::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_SETCURSOR && ApplyScreenCursor(lparam)) return TRUE;
+    return Default(msg, wparam, lparam);
+}
+
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                       DWORD_PTR ref) {
+    auto* self = reinterpret_cast<Control*>(ref);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefSubclassProc(hwnd, msg, wparam, lparam);
+    }
+    return self->Message(msg, wparam, lparam);
+}
+
+bool ReflectToChild(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (Control* child = Control::FromHandle(reinterpret_cast<HWND>(lparam))) {
+                child->Command(HIWORD(wparam));
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (Control* child = Control::FromHandle(reinterpret_cast<HWND>(lparam))) {
+                result = reinterpret_cast<LRESULT>(child->CtlColor(reinterpret_cast<HDC>(wparam)));
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+// ---- Label ----
+
+DWORD Label::Style() const { return WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY; }
+
+void Label::Layout(const LayoutScale& scale, int dpi, HFONT parent_font) {
+    Control::Layout(scale, dpi, parent_font);
+    AutoSize();
+}
+
+// Labels take the size of their text.
+void Label::AutoSize() {
+    const std::wstring text = Text();
+    WindowDC dc(Handle());
+    SelectObjectScope select(dc.get(), CurrentFont());
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Label::Command(WORD code) {
+    if (code == STN_CLICKED) Fire(OnClick);
+}
+
+HBRUSH Label::CtlColor(HDC dc) {
+    SetTextColor(dc, text_color_);
+    SetBkMode(dc, TRANSPARENT);
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void Label::SetFontColor(ColorDesc color) {
+    text_color_ = ToColorRef(color);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void Label::SetUnderline(bool underline) {
+    if (underline == underline_) return;
+    underline_ = underline;
+    if (Desc().own_font) {
+        RebuildOwnFont();
+        SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), TRUE);
+    }
+}
+
+LRESULT Label::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+        case WM_MOUSEMOVE:
+            if (!mouse_inside_) {
+                TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+                if (TrackMouseEvent(&track)) {
+                    mouse_inside_ = true;
+                    Fire(OnMouseEnter);
+                }
+            }
+            break;
+        case WM_MOUSELEAVE:
+            mouse_inside_ = false;
+            Fire(OnMouseLeave);
+            return 0;
+        default:
+            break;
+    }
+    return Control::Message(msg, wparam, lparam);
+}
+
+// ---- Edit ----
+
+DWORD Edit::Style() const { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL | ES_LEFT; }
+
+void Edit::Layout(const LayoutScale& scale, int dpi, HFONT parent_font) {
+    Control::Layout(scale, dpi, parent_font);
+    SendMessageW(Handle(), EM_SETLIMITTEXT, 0, 0);  // no length limit
+}
+
+LRESULT Edit::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_CHAR && OnKeyPress) {
+        wchar_t key = static_cast<wchar_t>(wparam);
+        RunGuarded([&] { OnKeyPress(*this, key); });
+        if (key == 0) return 0;
+        wparam = key;
+    }
+    return Control::Message(msg, wparam, lparam);
+}
+
+// ---- RadioGroup ----
+
+// The frame lies under the controls drawn on it and must not paint over them.
+DWORD RadioGroup::Style() const { return WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX; }
+
+// A group box paints only its frame; its inside, which the panel does not
+// paint under its children, is filled here.
+LRESULT RadioGroup::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_ERASEBKGND) {
+        RECT rect;
+        GetClientRect(Handle(), &rect);
+        FillRect(reinterpret_cast<HDC>(wparam), &rect, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    return Control::Message(msg, wparam, lparam);
+}
+
+// ---- RadioButton ----
+
+DWORD RadioButton::Style() const {
+    DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+    if (Desc().tab_stop) style |= WS_TABSTOP;
+    // Radio buttons that share a parent form one group, which the first starts.
+    if (!dynamic_cast<RadioButton*>(FromHandle(previous_sibling_))) style |= WS_GROUP;
+    return style;
+}
+
+bool RadioButton::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void RadioButton::Command(WORD code) {
+    if (code == BN_CLICKED) SyncGroup();
+}
+
+void RadioButton::SyncGroup() {
+    // Visit every radio button of this parent: the auto radio button has
+    // already unchecked the others.
+    for (HWND sibling = GetWindow(GetParent(Handle()), GW_CHILD); sibling;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        auto* radio = dynamic_cast<RadioButton*>(Control::FromHandle(sibling));
+        if (!radio) continue;
+        const bool checked = radio->Checked();
+        LONG_PTR style = GetWindowLongPtrW(sibling, GWL_STYLE);
+        style = checked ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrW(sibling, GWL_STYLE, style);
+        const bool became_checked = checked && !radio->was_checked_;
+        radio->was_checked_ = checked;
+        if (became_checked) radio->Fire(radio->OnClick);
+    }
+}
+
+// ---- Button ----
+
+DWORD Button::Style() const { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON; }
+
+void Button::Command(WORD code) {
+    if (code == BN_CLICKED) Fire(OnClick);
+}
+
+// ---- Panel ----
+
+void Panel::Register() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"TPanel";
+    RegisterClassExW(&wc);
+}
+
+DWORD Panel::Style() const { return WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN; }
+
+LRESULT Panel::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
+    LRESULT result = 0;
+    if (ReflectToChild(msg, wparam, lparam, result)) return result;
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        RECT rect;
+        GetClientRect(Handle(), &rect);
+        DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    return Control::Message(msg, wparam, lparam);
+}
+
+}  // namespace convert

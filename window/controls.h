@@ -1,0 +1,183 @@
+// A thin layer over the standard Win32 controls: only the properties, events
+// and operations the converter window uses. Each control is built from its
+// row of the window description; its events are plain members that the
+// window binds to its handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "window/form_description.h"
+#include "window/gdi.h"
+
+namespace convert {
+
+class Control;
+using NotifyEvent = std::function<void(Control& sender)>;
+using KeyPressEvent = std::function<void(Control& sender, wchar_t& key)>;
+
+// Design units to pixels: the ratio of the font's actual text height to the
+// height it had at design.
+struct LayoutScale {
+    int text_height = 13;
+    int design_text_height = 13;
+    int operator()(int units) const { return MulDiv(units, text_height, design_text_height); }
+};
+
+COLORREF ToColorRef(ColorDesc color);
+
+class Control {
+public:
+    explicit Control(const ControlDesc& desc) : desc_(desc) {}
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control() = default;
+
+    const ControlDesc& Desc() const { return desc_; }
+    HWND Handle() const { return hwnd_; }
+
+    std::wstring Text() const;
+    void SetText(std::wstring_view text);
+
+    // Creates the window; the parent owns it (destroyed with the parent).
+    void Create(HWND parent);
+    // Places the control and gives it its font (the parent's unless it has its
+    // own, which it builds for this DPI).
+    virtual void Layout(const LayoutScale& scale, int dpi, HFONT parent_font);
+
+    // Reflected from the parent.
+    virtual void Command(WORD /*code*/) {}
+    virtual HBRUSH CtlColor(HDC dc);
+
+    static Control* FromHandle(HWND hwnd);
+
+    NotifyEvent OnClick;
+    NotifyEvent OnMouseEnter;
+    NotifyEvent OnMouseLeave;
+    KeyPressEvent OnKeyPress;
+
+protected:
+    virtual const wchar_t* ClassName() const = 0;
+    virtual DWORD Style() const = 0;
+    virtual DWORD ExStyle() const { return 0; }
+    virtual LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam);
+    LRESULT Default(UINT msg, WPARAM wparam, LPARAM lparam);
+    void Fire(const NotifyEvent& event);
+    HFONT CurrentFont() const { return own_font_.get() ? own_font_.get() : parent_font_; }
+    void RebuildOwnFont();
+
+    COLORREF text_color_ = 0;
+    HWND previous_sibling_ = nullptr;  // the control created just before; not ours
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    const ControlDesc& desc_;
+    HWND hwnd_ = nullptr;
+    Font own_font_;
+    HFONT parent_font_ = nullptr;  // we don't own it
+    int dpi_ = 96;
+    bool underline_ = false;
+
+    friend class Label;
+};
+
+class Label final : public Control {
+public:
+    using Control::Control;
+    void Layout(const LayoutScale& scale, int dpi, HFONT parent_font) override;
+    void Command(WORD code) override;
+    HBRUSH CtlColor(HDC dc) override;
+
+    void SetFontColor(ColorDesc color);
+    void SetUnderline(bool underline);
+    bool Underline() const { return underline_; }
+    COLORREF FontColor() const { return text_color_; }
+
+private:
+    const wchar_t* ClassName() const override { return L"Static"; }
+    DWORD Style() const override;
+    LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    void AutoSize();
+
+    bool mouse_inside_ = false;
+};
+
+class Edit final : public Control {
+public:
+    using Control::Control;
+    void Layout(const LayoutScale& scale, int dpi, HFONT parent_font) override;
+
+private:
+    const wchar_t* ClassName() const override { return L"Edit"; }
+    DWORD Style() const override;
+    DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
+    LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
+};
+
+// A frame drawn around other controls; it has no caption and no items.
+class RadioGroup final : public Control {
+public:
+    using Control::Control;
+
+private:
+    const wchar_t* ClassName() const override { return L"Button"; }
+    DWORD Style() const override;
+    LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
+};
+
+class RadioButton final : public Control {
+public:
+    using Control::Control;
+    bool Checked() const;
+    void Command(WORD code) override;
+
+private:
+    const wchar_t* ClassName() const override { return L"Button"; }
+    DWORD Style() const override;
+    // The button's OnClick runs when it becomes checked, never when it
+    // already was; the checked button of the group is its tab stop.
+    void SyncGroup();
+    bool was_checked_ = false;
+};
+
+class Button final : public Control {
+public:
+    using Control::Control;
+    void Command(WORD code) override;
+
+private:
+    const wchar_t* ClassName() const override { return L"Button"; }
+    DWORD Style() const override;
+};
+
+// The container that fills the window: a raised one-pixel bevel; it passes
+// its children's notifications back to them.
+class Panel final : public Control {
+public:
+    using Control::Control;
+    static void Register();
+
+private:
+    const wchar_t* ClassName() const override { return L"TPanel"; }
+    DWORD Style() const override;
+    DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
+    LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
+};
+
+// Reflects WM_COMMAND and WM_CTLCOLOR* from a child control back to it;
+// true when handled. Used by every window that holds controls.
+bool ReflectToChild(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
+
+// Builds the LOGFONT of a described font at a DPI, in the face that shows the
+// window's texts (see SetDisplayFace).
+LOGFONTW MakeLogFont(const FontDesc& font, int dpi);
+
+// Where the designed face has no glyphs for the window's Chinese texts, every
+// font is made in this face instead; empty keeps the designed face.
+void SetDisplayFace(std::wstring face);
+
+}  // namespace convert

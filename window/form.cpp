@@ -1,0 +1,265 @@
+#include "window/form.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "window/dpi.h"
+#include "window/event_guard.h"
+#include "window/screen_cursor.h"
+
+namespace convert {
+namespace {
+
+std::unique_ptr<Control> MakeControl(const ControlDesc& desc) {
+    switch (desc.kind) {
+        case ControlKind::Label: return std::make_unique<Label>(desc);
+        case ControlKind::Edit: return std::make_unique<Edit>(desc);
+        case ControlKind::RadioGroup: return std::make_unique<RadioGroup>(desc);
+        case ControlKind::RadioButton: return std::make_unique<RadioButton>(desc);
+        case ControlKind::Button: return std::make_unique<Button>(desc);
+        case ControlKind::Panel: return std::make_unique<Panel>(desc);
+    }
+    throw std::logic_error("unknown control kind");
+}
+
+std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// True when the font has a glyph for every character of the text.
+bool FontCovers(HDC dc, HFONT font, const std::wstring& text) {
+    SelectObjectScope select(dc, font);
+    std::vector<WORD> glyphs(text.size());
+    if (GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                         GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) {
+        return false;
+    }
+    for (WORD glyph : glyphs) {
+        if (glyph == 0xFFFF) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Form::~Form() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Form::Register() const {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    const std::wstring class_name = Widen(desc_.class_name);
+    wc.lpszClassName = class_name.c_str();
+    RegisterClassExW(&wc);
+    Panel::Register();
+}
+
+void Form::Build() {
+    Register();
+    const std::wstring class_name = Widen(desc_.class_name);
+    hwnd_ = CreateWindowExW(ExStyle(), class_name.c_str(), desc_.caption, Style(), desc_.left,
+                            desc_.top, desc_.width, desc_.height, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
+    if (!hwnd_) throw std::runtime_error("the window could not be created");
+
+    panel_ = std::make_unique<Panel>(*desc_.panel);
+    panel_->Create(hwnd_);
+    for (const ControlDesc& row : desc_.controls) {
+        controls_.push_back(MakeControl(row));
+        controls_.back()->Create(panel_->Handle());
+    }
+    // The group frame is drawn under the controls it surrounds; it is not a
+    // tab stop, so lowering it leaves the tab order (the creation order) alone.
+    for (const auto& control : controls_) {
+        if (control->Desc().kind == ControlKind::RadioGroup) {
+            SetWindowPos(control->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        if (control->Desc().kind == ControlKind::RadioButton && control->Desc().checked) {
+            SendMessageW(control->Handle(), BM_SETCHECK, BST_CHECKED, 0);
+            control->Command(BN_CLICKED);  // records the state; nothing is bound yet
+        }
+    }
+
+    ChooseDisplayFace();
+    ApplyLayout(DpiForWindow(hwnd_));
+
+    for (const EventBinding& binding : desc_.events) {
+        if (std::string_view(binding.event) != "OnShow") {
+            throw std::logic_error(std::string("unknown form event ") + binding.event);
+        }
+        OnShow = NotifyHandler(binding.handler);
+    }
+    BindEvents(*panel_);
+    for (const auto& control : controls_) BindEvents(*control);
+
+    focus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+}
+
+void Form::BindEvents(Control& control) {
+    for (const EventBinding& binding : control.Desc().events) {
+        const std::string_view event = binding.event;
+        if (event == "OnClick") {
+            control.OnClick = NotifyHandler(binding.handler);
+        } else if (event == "OnMouseEnter") {
+            control.OnMouseEnter = NotifyHandler(binding.handler);
+        } else if (event == "OnMouseLeave") {
+            control.OnMouseLeave = NotifyHandler(binding.handler);
+        } else if (event == "OnKeyPress") {
+            control.OnKeyPress = KeyPressHandler(binding.handler);
+        } else {
+            throw std::logic_error(std::string("unknown event ") + binding.event);
+        }
+    }
+}
+
+// The designed face may have no Chinese glyphs (it has none on most
+// systems): then every font is made in the first Simplified-Chinese UI face
+// that shows all the window's texts.
+void Form::ChooseDisplayFace() {
+    std::wstring texts = desc_.caption;
+    for (const ControlDesc& row : desc_.controls) {
+        if (row.text) texts += row.text;
+    }
+    texts += L"《＝";
+
+    WindowDC dc(hwnd_);
+    const wchar_t* faces[] = {desc_.font.face, L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun",
+                              L"NSimSun", L"SimHei"};
+    for (const wchar_t* face : faces) {
+        FontDesc candidate = desc_.font;
+        candidate.face = face;
+        SetDisplayFace(face);
+        const Font font = MakeFont(MakeLogFont(candidate, 96));
+        if (font.get() && FontCovers(dc.get(), font.get(), texts)) return;
+    }
+    SetDisplayFace(desc_.font.face);  // none has them all: the system's font linking may
+}
+
+void Form::ApplyLayout(int dpi) {
+    font_ = MakeFont(MakeLogFont(desc_.font, dpi));
+
+    // The controls scale with the height of the designed face's text.
+    LayoutScale scale{desc_.text_height, desc_.text_height};
+    {
+        LOGFONTW designed{};
+        designed.lfHeight = MulDiv(desc_.font.height, dpi, 96);
+        designed.lfCharSet = desc_.font.charset;
+        wcsncpy(designed.lfFaceName, desc_.font.face, LF_FACESIZE - 1);
+        const Font measure = MakeFont(designed);
+        WindowDC dc(hwnd_);
+        SelectObjectScope select(dc.get(), measure.get());
+        SIZE size{};
+        if (GetTextExtentPoint32W(dc.get(), L"0", 1, &size) && size.cy > 0) scale.text_height = size.cy;
+    }
+
+    RECT rect{0, 0, scale(desc_.client_width), scale(desc_.client_height)};
+    AdjustWindowRectForDpi(rect, Style(), ExStyle(), dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    panel_->Layout(scale, dpi, font_.get());
+    for (const auto& control : controls_) control->Layout(scale, dpi, font_.get());
+}
+
+void Form::Show(int show_command) {
+    if (OnShow) RunGuarded([&] { OnShow(*panel_); });
+    ShowWindow(hwnd_, show_command);
+    UpdateWindow(hwnd_);
+}
+
+int Form::Width() const {
+    RECT rect;
+    GetWindowRect(hwnd_, &rect);
+    return rect.right - rect.left;
+}
+
+int Form::Height() const {
+    RECT rect;
+    GetWindowRect(hwnd_, &rect);
+    return rect.bottom - rect.top;
+}
+
+Control& Form::Find(std::string_view name) const {
+    if (panel_ && name == panel_->Desc().name) return *panel_;
+    for (const auto& control : controls_) {
+        if (name == control->Desc().name) return *control;
+    }
+    throw std::logic_error("no control named " + std::string(name));
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    Form* self;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wparam, lparam);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
+    return self->HandleMessage(msg, wparam, lparam);
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
+    LRESULT result = 0;
+    if (ReflectToChild(msg, wparam, lparam, result)) return result;
+    switch (msg) {
+        case WM_COMMAND:
+            // Enter and Escape reach here as IDOK and IDCANCEL from the dialog
+            // manager: the window has no default or cancel button.
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+            const SizeConstraints& c = Constraints;
+            if (c.min_width > 0) info->ptMinTrackSize.x = c.min_width;
+            if (c.min_height > 0) info->ptMinTrackSize.y = c.min_height;
+            if (c.max_width > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = c.max_width;
+            if (c.max_height > 0) info->ptMaxTrackSize.y = info->ptMaxSize.y = c.max_height;
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+            const int dpi = HIWORD(wparam);
+            // The size lock follows the new scale.
+            const int old_width = Width(), old_height = Height();
+            ApplyLayout(dpi);
+            if (Constraints.max_width == old_width) Constraints.max_width = Constraints.min_width = Width();
+            if (Constraints.max_height == old_height) Constraints.max_height = Constraints.min_height = Height();
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wparam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+            } else if (focus_ && !HIWORD(wparam)) {
+                SetFocus(focus_);
+                if (Control::FromHandle(focus_) && Control::FromHandle(focus_)->Desc().kind == ControlKind::Edit) {
+                    SendMessageW(focus_, EM_SETSEL, 0, -1);
+                }
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (ApplyScreenCursor(lparam)) return TRUE;
+            break;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wparam, lparam);
+}
+
+}  // namespace convert

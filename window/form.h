@@ -1,0 +1,67 @@
+// A top-level window built from its description: one static window
+// procedure, `this` stored at WM_NCCREATE, one HandleMessage switch.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "window/controls.h"
+#include "window/form_description.h"
+#include "window/gdi.h"
+
+namespace convert {
+
+// The framework's size limits; 0 means no limit.
+struct SizeConstraints {
+    int min_width = 0, max_width = 0, min_height = 0, max_height = 0;
+};
+
+class Form {
+public:
+    explicit Form(const FormDesc& desc) : desc_(desc) {}
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    // Creates the window and its controls at the designed place and binds
+    // every described event to the handler of that name. Throws
+    // std::logic_error for a handler the window does not have.
+    void Build();
+    // Runs OnShow, then shows the window with the launcher's show command.
+    void Show(int show_command);
+
+    HWND Handle() const { return hwnd_; }
+    int Width() const;
+    int Height() const;
+    Control& Find(std::string_view name) const;
+
+    SizeConstraints Constraints;
+    NotifyEvent OnShow;
+
+protected:
+    // The window's methods by name, for binding the description's events.
+    virtual NotifyEvent NotifyHandler(std::string_view name) = 0;
+    virtual KeyPressEvent KeyPressHandler(std::string_view name) = 0;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+    LRESULT HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam);
+    void Register() const;
+    void BindEvents(Control& control);
+    void ChooseDisplayFace();
+    void ApplyLayout(int dpi);
+    DWORD Style() const { return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN; }
+    DWORD ExStyle() const { return WS_EX_CONTROLPARENT; }
+
+    const FormDesc& desc_;
+    HWND hwnd_ = nullptr;
+    std::unique_ptr<Panel> panel_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    Font font_;
+    HWND focus_ = nullptr;  // the control to refocus on activation; not ours
+};
+
+}  // namespace convert

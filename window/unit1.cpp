@@ -1,0 +1,149 @@
+#include "window/unit1.h"
+
+#include <shellapi.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "window/field_keys.h"
+#include "window/screen_cursor.h"
+
+namespace convert {
+namespace {
+
+// The window's methods by name, as the description refers to them.
+struct NotifyMethod {
+    std::string_view name;
+    void (TForm1::*method)(Control&);
+};
+struct KeyPressMethod {
+    std::string_view name;
+    void (TForm1::*method)(Control&, wchar_t&);
+};
+
+constexpr NotifyMethod kNotifyMethods[] = {
+    {"Button1Click", &TForm1::Button1Click},
+    {"RadioButton1Click", &TForm1::RadioButton1Click},
+    {"RadioButton2Click", &TForm1::RadioButton2Click},
+    {"Label8MouseEnter", &TForm1::Label8MouseEnter},
+    {"Label8MouseLeave", &TForm1::Label8MouseLeave},
+    {"Label8Click", &TForm1::Label8Click},
+    {"FormShow", &TForm1::FormShow},
+};
+constexpr KeyPressMethod kKeyPressMethods[] = {
+    {"Edit1KeyPress", &TForm1::Edit1KeyPress},
+    {"Edit2KeyPress", &TForm1::Edit2KeyPress},
+    {"Edit3KeyPress", &TForm1::Edit3KeyPress},
+};
+
+template <typename T>
+T& Take(const Form& form, std::string_view name) {
+    auto* control = dynamic_cast<T*>(&form.Find(name));
+    if (!control) throw std::logic_error("control of another kind: " + std::string(name));
+    return *control;
+}
+
+void FilterFieldKey(wchar_t& key) {
+    if (!IsFieldKeyAllowed(key)) key = 0;
+}
+
+}  // namespace
+
+TForm1::TForm1() : Form(Form1Description()) {}
+
+void TForm1::Create() {
+    Build();
+    Panel1 = &Take<Panel>(*this, "Panel1");
+    Label1 = &Take<Label>(*this, "Label1");
+    Label2 = &Take<Label>(*this, "Label2");
+    Label3 = &Take<Label>(*this, "Label3");
+    Label4 = &Take<Label>(*this, "Label4");
+    Label8 = &Take<Label>(*this, "Label8");
+    Edit1 = &Take<Edit>(*this, "Edit1");
+    Edit2 = &Take<Edit>(*this, "Edit2");
+    Edit3 = &Take<Edit>(*this, "Edit3");
+    RadioGroup1 = &Take<RadioGroup>(*this, "RadioGroup1");
+    RadioButton1 = &Take<RadioButton>(*this, "RadioButton1");
+    RadioButton2 = &Take<RadioButton>(*this, "RadioButton2");
+    Button1 = &Take<Button>(*this, "Button1");
+}
+
+NotifyEvent TForm1::NotifyHandler(std::string_view name) {
+    for (const NotifyMethod& m : kNotifyMethods) {
+        if (m.name == name) return [this, method = m.method](Control& sender) { (this->*method)(sender); };
+    }
+    throw std::logic_error("the window has no handler " + std::string(name));
+}
+
+KeyPressEvent TForm1::KeyPressHandler(std::string_view name) {
+    for (const KeyPressMethod& m : kKeyPressMethods) {
+        if (m.name == name) {
+            return [this, method = m.method](Control& sender, wchar_t& key) { (this->*method)(sender, key); };
+        }
+    }
+    throw std::logic_error("the window has no handler " + std::string(name));
+}
+
+// ---- Convert command ----
+
+void TForm1::Button1Click(Control&) { RunConvertCommand(*this); }
+
+Edit& TForm1::Field(FieldId field) const {
+    switch (field) {
+        case FieldId::Edit1: return *Edit1;
+        case FieldId::Edit2: return *Edit2;
+        case FieldId::Edit3: break;
+    }
+    return *Edit3;
+}
+
+std::u16string TForm1::Text(FieldId field) const {
+    const std::wstring text = Field(field).Text();
+    return std::u16string(text.begin(), text.end());
+}
+
+void TForm1::SetText(FieldId field, std::u16string_view text) {
+    Field(field).SetText(std::wstring(text.begin(), text.end()));
+}
+
+bool TForm1::Checked(RadioId radio) const {
+    return (radio == RadioId::RadioButton1 ? RadioButton1 : RadioButton2)->Checked();
+}
+
+// ---- Field input and direction ----
+
+void TForm1::Edit1KeyPress(Control&, wchar_t& key) { FilterFieldKey(key); }
+void TForm1::Edit2KeyPress(Control&, wchar_t& key) { FilterFieldKey(key); }
+void TForm1::Edit3KeyPress(Control&, wchar_t& key) { FilterFieldKey(key); }
+
+void TForm1::RadioButton1Click(Control&) { Label1->SetText(kArrowCmToChiCun); }
+void TForm1::RadioButton2Click(Control&) { Label1->SetText(kArrowChiCunToCm); }
+
+// The window keeps the size it is shown with.
+void TForm1::FormShow(Control&) {
+    Constraints.max_height = Height();
+    Constraints.min_height = Height();
+    Constraints.max_width = Width();
+    Constraints.min_width = Width();
+}
+
+// ---- Credit link ----
+
+void TForm1::Label8MouseEnter(Control&) {
+    Label8->SetFontColor(clBlue);
+    Label8->SetUnderline(true);
+    SetScreenCursor(ScreenCursor::HandPoint);
+}
+
+void TForm1::Label8MouseLeave(Control&) {
+    Label8->SetFontColor(clWindowText);
+    Label8->SetUnderline(false);
+    SetScreenCursor(ScreenCursor::Default);
+}
+
+// A failed launch is not reported: the window carries on.
+void TForm1::Label8Click(Control&) {
+    ShellExecuteW(Handle(), nullptr, HomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace convert
