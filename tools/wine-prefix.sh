@@ -38,5 +38,10 @@ reg=$(mktemp --suffix=.reg)
 "$WINE" regedit /S "$("$WINE" winepath -w "$reg")" >/dev/null 2>&1
 "$WINESERVER" -w
 rm -f "$reg"
+# The caption buttons are drawn with Marlett, which this Wine does not find
+# in its own font folder.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+fi
 touch "$prefix/.convert-ready"
 echo "$prefix"
