@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <utility>
 
 #include "window/event_guard.h"
 #include "window/screen_cursor.h"
@@ -72,8 +73,11 @@ void Control::Create(HWND parent) {
 void Control::Layout(const LayoutScale& scale, int dpi, HFONT parent_font) {
     dpi_ = dpi;
     parent_font_ = parent_font;
-    if (desc_.own_font) RebuildOwnFont();
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
+    if (desc_.own_font) {
+        ApplyOwnFont(FALSE);
+    } else {
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(parent_font_), FALSE);
+    }
     if (desc_.align == Align::Client) {
         RECT client;
         GetClientRect(GetParent(hwnd_), &client);
@@ -84,10 +88,12 @@ void Control::Layout(const LayoutScale& scale, int dpi, HFONT parent_font) {
     }
 }
 
-void Control::RebuildOwnFont() {
+// The control lets go of its old font before it is deleted.
+void Control::ApplyOwnFont(BOOL redraw) {
     FontDesc font = desc_.font;
     font.underline = underline_;
-    own_font_ = MakeFont(MakeLogFont(font, dpi_));
+    Font old = std::exchange(own_font_, MakeFont(MakeLogFont(font, dpi_)));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), redraw);
 }
 
 HBRUSH Control::CtlColor(HDC dc) {
@@ -183,10 +189,7 @@ void Label::SetFontColor(ColorDesc color) {
 void Label::SetUnderline(bool underline) {
     if (underline == underline_) return;
     underline_ = underline;
-    if (Desc().own_font) {
-        RebuildOwnFont();
-        SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), TRUE);
-    }
+    if (Desc().own_font) ApplyOwnFont(TRUE);
 }
 
 LRESULT Label::Message(UINT msg, WPARAM wparam, LPARAM lparam) {

@@ -67,7 +67,7 @@ protected:
     LRESULT Default(UINT msg, WPARAM wparam, LPARAM lparam);
     void Fire(const NotifyEvent& event);
     HFONT CurrentFont() const { return own_font_.get() ? own_font_.get() : parent_font_; }
-    void RebuildOwnFont();
+    void ApplyOwnFont(BOOL redraw);
 
     COLORREF text_color_ = 0;
     HWND previous_sibling_ = nullptr;  // the control created just before; not ours
