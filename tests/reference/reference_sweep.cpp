@@ -21,9 +21,7 @@
 
 #include "core/errors.h"
 #include "core/length_conversion.h"
-
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "the reference needs the x87 double-extended format");
+#include "tests/reference/x87_length.h"
 
 namespace {
 
@@ -49,44 +47,6 @@ bool ControlWordIsExtendedNearest() {
     return (ReadControlWord() & kPrecisionAndRounding) == kExtendedNearest;
 }
 
-// The x87 steps for a non-negative length in centimetres (64-bit product).
-void ReferenceCm(i64 cm, i64& chi, i64& cun) {
-    const long double p = static_cast<long double>(cm * 3);
-    volatile double stored = static_cast<double>(p / 100.0L);
-    const long double x = stored;
-    chi = static_cast<i64>(x);
-    const long double f = x - static_cast<long double>(chi);
-    const long double g = f * 10.0L;
-    const long double h = g + 0.5L;
-    cun = static_cast<i64>(h);
-}
-
-// The x87 steps for chi and cun of one sign, as magnitudes.
-i64 ReferenceChiCun(i64 chi, i64 cun) {
-    const i64 a = cun * 10;
-    const i64 b = chi * 100;
-    const long double s = static_cast<long double>(a) / 3.0L + static_cast<long double>(b) / 3.0L;
-    return static_cast<i64>(s + 0.5L);
-}
-
-// The expected result for any pair: the mirror rule, and mixed signs by their
-// signed total. Returns false when it does not fit 32 bits.
-bool ExpectedCm(i64 chi, i64 cun, i64& cm) {
-    i64 magnitude;
-    bool negative;
-    if ((chi >= 0) == (cun >= 0) || chi == 0 || cun == 0) {
-        negative = chi < 0 || cun < 0;
-        magnitude = ReferenceChiCun(negative ? -chi : chi, negative ? -cun : cun);
-    } else {
-        const i64 total = chi * 100 + cun * 10;
-        negative = total < 0;
-        // total is a multiple of ten: total/10 cun is exactly the same length.
-        magnitude = ReferenceChiCun(0, (negative ? -total : total) / 10);
-    }
-    cm = negative ? -magnitude : magnitude;
-    return cm >= std::numeric_limits<std::int32_t>::min() && cm <= std::numeric_limits<std::int32_t>::max();
-}
-
 struct Tally {
     std::atomic<std::uint64_t> compared{0};
     std::atomic<std::uint64_t> mismatches{0};
@@ -101,11 +61,7 @@ struct Tally {
 
 void CheckCm(std::int32_t cm, Tally& tally, std::uint64_t& count) {
     i64 chi, cun;
-    ReferenceCm(cm < 0 ? -i64{cm} : i64{cm}, chi, cun);
-    if (cm < 0) {
-        chi = -chi;
-        cun = -cun;
-    }
+    convert::x87::SignedCmToChiCun(cm, chi, cun);
     const TLengthFields got = convert::ConvertLength(convert::cdCmToChiCun, {cm, 0, 0});
     ++count;
     if (got.Chi != chi || got.Cun != cun) {
@@ -118,7 +74,7 @@ void CheckCm(std::int32_t cm, Tally& tally, std::uint64_t& count) {
 
 void CheckPair(std::int32_t chi, std::int32_t cun, Tally& tally, std::uint64_t& count) {
     i64 want;
-    const bool fits = ExpectedCm(chi, cun, want);
+    const bool fits = convert::x87::SignedChiCunToCm(chi, cun, want);
     bool threw = false;
     std::int32_t got = 0;
     try {
