@@ -14,6 +14,7 @@ for preset in native win32 win64; do
 done
 
 ctest --preset native
+tools/check-sanitizers.sh   # AddressSanitizer and UBSan, then short fuzz runs
 tools/wine-prefix.sh build/win64/wineprefix win64 >/dev/null
 ctest --preset win64
 if can_run_32bit; then
