@@ -196,8 +196,14 @@ LRESULT Label::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
         case WM_MOUSEMOVE:
             if (!mouse_inside_) {
+                // The pointer counts as inside only once leave tracking has
+                // taken hold: where it has already gone again, some systems
+                // (Wine) accept the request but never send WM_MOUSELEAVE, and
+                // the next move tries again.
                 TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-                if (TrackMouseEvent(&track)) {
+                TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
+                if (TrackMouseEvent(&track) && TrackMouseEvent(&query) && query.hwndTrack == Handle() &&
+                    (query.dwFlags & TME_LEAVE)) {
                     mouse_inside_ = true;
                     Fire(OnMouseEnter);
                 }

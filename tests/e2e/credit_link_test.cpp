@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app_session.h"
+#include "screen_pixels.h"
+#include "user_input.h"
+#include "wait_for.h"
+
+namespace e2e {
+namespace {
+
+constexpr char kHomePageAddress[] = "http://www.chengyanshe.example/";
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+// The program the shell starts for http addresses, replaced while a test
+// runs. Wine's classes root is the machine's classes key alone.
+class HttpHandler {
+public:
+    explicit HttpHandler(const std::wstring& command) {
+        original_ = Read();
+        // A run killed half-way leaves its own command behind.
+        if (original_.empty() || original_.find(L"e2e") != std::wstring::npos) original_ = kWineDefault;
+        registered_ = Write(command);
+    }
+    ~HttpHandler() { Write(original_); }
+    HttpHandler(const HttpHandler&) = delete;
+    HttpHandler& operator=(const HttpHandler&) = delete;
+    bool Registered() const { return registered_; }
+
+private:
+    static constexpr wchar_t kCommandKey[] = L"Software\\Classes\\http\\shell\\open\\command";
+    static constexpr wchar_t kWineDefault[] = L"\"C:\\windows\\system32\\winebrowser.exe\" \"%1\"";
+
+    static std::wstring Read() {
+        wchar_t value[1024] = {};
+        DWORD size = sizeof value - sizeof(wchar_t);
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+            return {};
+        }
+        return value;
+    }
+    static bool Write(const std::wstring& command) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        const bool written = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return written;
+    }
+
+    std::wstring original_;
+    bool registered_ = false;
+};
+
+std::wstring TempFile(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId()) + L".txt";
+}
+
+std::string ReadFileText(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text(4096, '\0');
+    DWORD read = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    text.resize(read);
+    return text;
+}
+
+TextLook LabelLook(const AppSession& app, COLORREF text) {
+    return LookOfText(CaptureScreen(app.ScreenRect(kLabel8)), GetSysColor(COLOR_BTNFACE), text);
+}
+
+std::string Describe(const AppSession& app) {
+    const TextLook blue = LabelLook(app, kBlue);
+    const TextLook black = LabelLook(app, GetSysColor(COLOR_WINDOWTEXT));
+    POINT at{};
+    GetCursorPos(&at);
+    const RECT label = app.ScreenRect(kLabel8);
+    return "blue " + std::to_string(blue.in_colour) + ", window text " + std::to_string(black.in_colour) +
+           ", other " + std::to_string(black.other_colours - blue.in_colour) + ", underline " +
+           std::to_string(blue.underline) + ", pointer at " + std::to_string(at.x) + "," + std::to_string(at.y) +
+           ", label " + std::to_string(label.left) + "," + std::to_string(label.top) + "-" +
+           std::to_string(label.right) + "," + std::to_string(label.bottom);
+}
+
+HCURSOR CurrentCursor() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    GetCursorInfo(&info);
+    return info.hCursor;
+}
+
+// A blank spot of the panel, left of the credit label and under the frame.
+POINT BesideLabel(const AppSession& app) {
+    const RECT label = app.ScreenRect(kLabel8);
+    const RECT frame = app.ScreenRect(kRadioGroup1);
+    return {frame.left + 10, (label.top + label.bottom) / 2};
+}
+
+// On Windows the system cursors are shared, so the hand is known by its
+// handle. Under Wine each process loads its own copies: there the hand can
+// only be told from the arrow the program showed a moment before.
+TEST(CreditLink, LinkLookOnlyWhileThePointerIsOver) {
+    AppSession app;
+    app.Activate();
+    const COLORREF window_text = GetSysColor(COLOR_WINDOWTEXT);
+    ASSERT_TRUE(MovePointer(BesideLabel(app)));
+    ASSERT_TRUE(WaitFor([&] {
+        const TextLook look = LabelLook(app, window_text);
+        return look.background > 0 && look.in_colour > 0;
+    })) << "label not drawn";
+    EXPECT_FALSE(LabelLook(app, window_text).underline);
+    ASSERT_TRUE(WaitFor([] { return CurrentCursor() != nullptr; }));
+    const HCURSOR arrow = CurrentCursor();
+    const bool shared_cursors = arrow == LoadCursorW(nullptr, IDC_ARROW);
+
+    ASSERT_TRUE(MovePointer(Center(app.ScreenRect(kLabel8))));
+    EXPECT_TRUE(WaitFor([&] {
+        const TextLook look = LabelLook(app, kBlue);
+        return look.background > 0 && look.in_colour > 0 && look.underline;
+    })) << "no blue underlined text";
+    const TextLook hover = LabelLook(app, kBlue);
+    EXPECT_EQ(hover.other_colours, 0) << "all the text is pure blue";
+    EXPECT_TRUE(hover.underline);
+    EXPECT_TRUE(WaitFor([&] { return CurrentCursor() != arrow; })) << "the cursor did not change over the label";
+    if (shared_cursors) {
+        EXPECT_EQ(CurrentCursor(), LoadCursorW(nullptr, IDC_HAND));
+    }
+
+    // The pointer slides off and keeps moving a little beside the label, as a
+    // hand on the mouse does.
+    const POINT beside = BesideLabel(app);
+    ASSERT_TRUE(SlidePointer(Center(app.ScreenRect(kLabel8)), beside));
+    int nudge = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        if (++nudge % 30 == 0) MovePointer({beside.x + (nudge / 30) % 2 * 3, beside.y});
+        const TextLook look = LabelLook(app, window_text);
+        return look.background > 0 && look.in_colour > 0 && look.other_colours == 0 && !look.underline;
+    })) << "the resting look did not come back: " << Describe(app);
+    EXPECT_TRUE(WaitFor([&] { return CurrentCursor() == arrow; })) << "the arrow cursor did not come back";
+}
+
+TEST(CreditLink, ClickOpensTheHomePageAndLeavesTheWindowAlone) {
+    const std::wstring record = TempFile(L"convert-e2e-url-");
+    DeleteFileW(record.c_str());
+    HttpHandler handler(L"\"" + UrlRecorderExe() + L"\" \"" + record + L"\" \"%1\"");
+    ASSERT_TRUE(handler.Registered());
+
+    AppSession app;
+    app.Activate();
+    ASSERT_TRUE(app.ClickControl(kRadioButton2));
+    ASSERT_TRUE(WaitFor([&] { return app.Checked(kRadioButton2); }));
+    const Fields fields{L"12", L"3", L"45"};
+    WriteFields(app, fields);
+
+    ASSERT_TRUE(Click(Center(app.ScreenRect(kLabel8))));
+    ASSERT_TRUE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(10000)))
+        << "the shell did not start the http handler";
+    const std::string recorded = ReadFileText(record);
+    EXPECT_EQ(recorded, std::string("arg ") + kHomePageAddress + "\nshow 1\n");
+    EXPECT_EQ(ReadFields(app), fields);
+    EXPECT_TRUE(app.Checked(kRadioButton2));
+    EXPECT_FALSE(app.Checked(kRadioButton1));
+    EXPECT_EQ(app.Text(kLabel1), kArrowChiCunToCm);
+    DeleteFileW(record.c_str());
+}
+
+TEST(CreditLink, FailedLaunchReportsNothing) {
+    HttpHandler handler(L"\"C:\\no-such-e2e-browser\\browser.exe\" \"%1\"");
+    ASSERT_TRUE(handler.Registered());
+
+    AppSession app;
+    app.Activate();
+    WriteFields(app, {L"100", L"0", L"0"});
+    ASSERT_TRUE(Click(Center(app.ScreenRect(kLabel8))));
+    // Input is handled in order: once this conversion shows, the click has run.
+    ASSERT_TRUE(app.ClickControl(kButton1));
+    EXPECT_TRUE(WaitForFields(app, {L"100", L"3", L"0"})) << testing::PrintToString(ReadFields(app));
+    EXPECT_TRUE(app.OtherVisibleWindows().empty()) << "a failed launch shows nothing";
+    EXPECT_TRUE(app.Running());
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,29 @@
+// What the screen shows in a rectangle, read back from the display.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace e2e {
+
+struct ScreenCapture {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;  // row by row, top first
+    COLORREF At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
+ScreenCapture CaptureScreen(const RECT& rect);
+
+// How a line of text looks against its background.
+struct TextLook {
+    int background = 0;     // none when nothing has been drawn there yet
+    int in_colour = 0;      // pixels of exactly the expected text colour
+    int other_colours = 0;  // pixels of neither the background nor that colour
+    bool underline = false; // a row of unbroken ink across most of the width
+};
+
+TextLook LookOfText(const ScreenCapture& capture, COLORREF background, COLORREF text);
+
+}  // namespace e2e

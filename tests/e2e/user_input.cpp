@@ -1,0 +1,133 @@
+#include "user_input.h"
+
+#include <vector>
+
+#include "wait_for.h"
+
+namespace e2e {
+namespace {
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void Send(std::vector<INPUT> inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+INPUT MouseInput(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+// Absolute coordinates are in 1/65536 of the screen; rounding up lands on the
+// intended pixel.
+LONG Normalised(LONG pixel, int extent) {
+    return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + extent - 1) / extent);
+}
+
+}  // namespace
+
+void PressKey(WORD vk) { Send({KeyInput(vk, false), KeyInput(vk, true)}); }
+
+void PressChord(WORD modifier, WORD vk) {
+    Send({KeyInput(modifier, false), KeyInput(vk, false), KeyInput(vk, true), KeyInput(modifier, true)});
+}
+
+void TypeText(std::wstring_view text) {
+    for (wchar_t c : text) {
+        const SHORT scan = VkKeyScanW(c);
+        const WORD vk = static_cast<WORD>(scan & 0xFF);
+        if (scan & 0x100) {
+            PressChord(VK_SHIFT, vk);
+        } else {
+            PressKey(vk);
+        }
+    }
+}
+
+POINT Center(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+// The X server echoes pointer moves back to Wine, sometimes late enough to
+// drag the pointer to where it was before; so the pointer must stay put for a
+// moment, and is moved again if it is pulled away.
+bool MovePointer(POINT screen, bool warp) {
+    INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
+    move.mi.dx = Normalised(screen.x, GetSystemMetrics(SM_CXSCREEN));
+    move.mi.dy = Normalised(screen.y, GetSystemMetrics(SM_CYSCREEN));
+    const auto go = [&] {
+        if (warp) {
+            SetCursorPos(screen.x, screen.y);
+        } else {
+            Send({move});
+        }
+    };
+    go();
+    ULONGLONG settled_since = 0;
+    return WaitFor([&] {
+        POINT at{};
+        GetCursorPos(&at);
+        if (at.x != screen.x || at.y != screen.y) {
+            settled_since = 0;
+            go();
+            return false;
+        }
+        if (settled_since == 0) settled_since = GetTickCount64();
+        return GetTickCount64() - settled_since >= 120;
+    });
+}
+
+bool MovePointer(POINT screen) { return MovePointer(screen, false); }
+bool WarpPointer(POINT screen) { return MovePointer(screen, true); }
+
+bool SlidePointer(POINT from, POINT to) {
+    constexpr int kSteps = 6;
+    for (int step = 0; step <= kSteps; ++step) {
+        if (!WarpPointer({from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps})) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Click(POINT screen) {
+    if (!MovePointer(screen)) return false;
+    Send({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)});
+    return true;
+}
+
+void PressLeftButton() { Send({MouseInput(MOUSEEVENTF_LEFTDOWN)}); }
+void ReleaseLeftButton() { Send({MouseInput(MOUSEEVENTF_LEFTUP)}); }
+
+bool RightClick(POINT screen) {
+    if (!MovePointer(screen)) return false;
+    Send({MouseInput(MOUSEEVENTF_RIGHTDOWN), MouseInput(MOUSEEVENTF_RIGHTUP)});
+    return true;
+}
+
+bool Drag(POINT from, POINT to) {
+    if (!MovePointer(from)) return false;
+    Send({MouseInput(MOUSEEVENTF_LEFTDOWN)});
+    constexpr int kSteps = 8;
+    // The window's move or size loop may hold the pointer back (a locked
+    // size does): each step is sent and given a moment, not waited for.
+    for (int step = 1; step <= kSteps; ++step) {
+        const POINT via{from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps};
+        INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
+        move.mi.dx = Normalised(via.x, GetSystemMetrics(SM_CXSCREEN));
+        move.mi.dy = Normalised(via.y, GetSystemMetrics(SM_CYSCREEN));
+        Send({move});
+        Sleep(20);
+    }
+    Send({MouseInput(MOUSEEVENTF_LEFTUP)});
+    return true;
+}
+
+}  // namespace e2e
