@@ -115,7 +115,10 @@ LRESULT Control::Default(UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT Control::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
-    if (msg == WM_SETCURSOR && ApplyScreenCursor(lparam)) return TRUE;
+    if (msg == WM_SETCURSOR) {
+        Label::PointerOver(reinterpret_cast<HWND>(wparam));
+        if (ApplyScreenCursor(lparam)) return TRUE;
+    }
     return Default(msg, wparam, lparam);
 }
 
@@ -192,31 +195,42 @@ void Label::SetUnderline(bool underline) {
     if (Desc().own_font) ApplyOwnFont(TRUE);
 }
 
+// The pointer counts as inside from the first move over the label until
+// WM_MOUSELEAVE, or until it is seen over another window of the program:
+// Wine can lose WM_MOUSELEAVE (its pointer position may lag behind the move
+// that asked for tracking), so leave tracking is renewed on every move and
+// the other windows report where the pointer is.
 LRESULT Label::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
-        case WM_MOUSEMOVE:
-            if (!mouse_inside_) {
-                // The pointer counts as inside only once leave tracking has
-                // taken hold: where it has already gone again, some systems
-                // (Wine) accept the request but never send WM_MOUSELEAVE, and
-                // the next move tries again.
-                TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-                TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
-                if (TrackMouseEvent(&track) && TrackMouseEvent(&query) && query.hwndTrack == Handle() &&
-                    (query.dwFlags & TME_LEAVE)) {
-                    mouse_inside_ = true;
-                    Fire(OnMouseEnter);
-                }
+        case WM_MOUSEMOVE: {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+            TrackMouseEvent(&track);
+            if (hovered_ != this) {
+                if (hovered_) hovered_->Leave();
+                hovered_ = this;
+                Fire(OnMouseEnter);
             }
             break;
+        }
         case WM_MOUSELEAVE:
-            mouse_inside_ = false;
-            Fire(OnMouseLeave);
+            if (hovered_ == this) Leave();
             return 0;
+        case WM_NCDESTROY:
+            if (hovered_ == this) hovered_ = nullptr;
+            break;
         default:
             break;
     }
     return Control::Message(msg, wparam, lparam);
+}
+
+void Label::Leave() {
+    hovered_ = nullptr;
+    Fire(OnMouseLeave);
+}
+
+void Label::PointerOver(HWND hwnd) {
+    if (hovered_ && hovered_->Handle() != hwnd) hovered_->Leave();
 }
 
 // ---- Edit ----

@@ -97,13 +97,18 @@ public:
     bool Underline() const { return underline_; }
     COLORREF FontColor() const { return text_color_; }
 
+    // Every window of the program reports the window the pointer is over
+    // (WM_SETCURSOR), so that a label whose WM_MOUSELEAVE was lost still leaves.
+    static void PointerOver(HWND hwnd);
+
 private:
     const wchar_t* ClassName() const override { return L"Static"; }
     DWORD Style() const override;
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
     void AutoSize();
+    void Leave();
 
-    bool mouse_inside_ = false;
+    static inline Label* hovered_ = nullptr;  // the label the pointer is in; not ours
 };
 
 class Edit final : public Control {

@@ -256,6 +256,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
             }
             return 0;
         case WM_SETCURSOR:
+            Label::PointerOver(reinterpret_cast<HWND>(wparam));
             if (ApplyScreenCursor(lparam)) return TRUE;
             break;
         case WM_DESTROY:
