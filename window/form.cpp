@@ -130,10 +130,8 @@ void Form::ChooseDisplayFace() {
     const wchar_t* faces[] = {desc_.font.face, L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun",
                               L"NSimSun", L"SimHei"};
     for (const wchar_t* face : faces) {
-        FontDesc candidate = desc_.font;
-        candidate.face = face;
         SetDisplayFace(face);
-        const Font font = MakeFont(MakeLogFont(candidate, 96));
+        const Font font = MakeFont(MakeLogFont(desc_.font, 96));
         if (font.get() && FontCovers(dc.get(), font.get(), texts)) return;
     }
     SetDisplayFace(desc_.font.face);  // none has them all: the system's font linking may
