@@ -36,7 +36,7 @@ size64=$(stat -c %s build/win64/app/convert.exe)
 cat <<MD
 ## Start-up and size
 
-Measured under Wine ($arch build; $(wine --version 2>/dev/null || echo wine)), $runs runs of each program,
+Measured under Wine ($arch build; $("$WINE" --version 2>/dev/null || echo Wine)), $runs runs of each program,
 started alternately in one run by \`tools/startup.sh\`: time from process creation to the first
 visible top-level window.
 
