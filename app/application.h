@@ -25,7 +25,6 @@ public:
     int Run(int show_command);
 
     void ShowError(const std::u16string& message) const;
-    const std::wstring& Title() const { return title_; }
 
 private:
     std::wstring title_;

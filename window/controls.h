@@ -94,8 +94,6 @@ public:
 
     void SetFontColor(ColorDesc color);
     void SetUnderline(bool underline);
-    bool Underline() const { return underline_; }
-    COLORREF FontColor() const { return text_color_; }
 
     // Every window of the program reports the window the pointer is over
     // (WM_SETCURSOR), so that a label whose WM_MOUSELEAVE was lost still leaves.

@@ -29,8 +29,6 @@ void SetScreenCursor(ScreenCursor cursor) {
     }
 }
 
-ScreenCursor GetScreenCursor() { return current; }
-
 bool ApplyScreenCursor(LPARAM lparam) {
     if (current == ScreenCursor::Default || LOWORD(lparam) != HTCLIENT) return false;
     SetCursor(LoadCursorW(nullptr, IDC_HAND));

@@ -9,7 +9,6 @@ namespace convert {
 enum class ScreenCursor { Default, HandPoint };
 
 void SetScreenCursor(ScreenCursor cursor);
-ScreenCursor GetScreenCursor();
 
 // For WM_SETCURSOR in every window of the program: true when the override
 // has set the cursor and the message is handled.
