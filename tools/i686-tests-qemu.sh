@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Runs the 32-bit build's unit tests and a reference slice under Wine on a
+# machine whose kernel cannot run 32-bit code (its 32-bit emulation is off):
+# the 32-bit side of Wine then runs under qemu's i386 user-mode emulation.
+# Slow (minutes) and it needs root: qemu-i386 is registered with binfmt_misc
+# for the run and removed afterwards. Not part of ./test.sh.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source tools/wine-env.sh
+if can_run_32bit; then
+  echo "This machine runs 32-bit code itself: ctest --preset win32 runs these tests."
+  exit 0
+fi
+
+tools/deps.sh
+dpkg-query -W -f='${Status}\n' qemu-user-static 2>/dev/null | grep -q 'ok installed' ||
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target convert_unit_tests reference_sweep
+
+binfmt=/proc/sys/fs/binfmt_misc
+[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
+registered=""
+if [ ! -e "$binfmt/qemu-i386" ]; then
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+    >"$binfmt/register"
+  registered=yes
+fi
+prefix=build/win32/wineprefix-qemu
+cleanup() {
+  wine_env "$prefix" win64
+  "$WINESERVER" -k 2>/dev/null || true
+  if [ -n "$registered" ]; then echo -1 >"$binfmt/qemu-i386"; fi
+}
+trap cleanup EXIT
+
+# A 64-bit prefix with its 32-bit half: the 64-bit loader starts the 32-bit
+# programs through the emulated 32-bit loader.
+tools/wine-prefix.sh "$prefix" win64 >/dev/null
+wine_env "$prefix" win64
+unit=$("$WINE" build/win32/tests/convert_unit_tests.exe)
+echo "$unit"
+grep -q '^\[  PASSED  \]' <<<"$unit"
+# One thread: threads of a 32-bit program under the emulation are fragile.
+sweep=$("$WINE" build/win32/tests/reference_sweep.exe --threads 1 --cm-limit 2000000 --chi-limit 200 \
+  --cun-limit 20 --pairs 20000)
+echo "$sweep"
+grep -q ' 0 mismatches' <<<"$sweep"
