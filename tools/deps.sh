@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-wine
-  zip
+  zip python3
 )
 
 installed() {
