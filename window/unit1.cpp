@@ -5,6 +5,7 @@
 
 #include "window/field_keys.h"
 #include "window/screen_cursor.h"
+#include "window/system_library.h"
 
 namespace convert {
 namespace {
@@ -145,7 +146,7 @@ void TForm1::Label8MouseLeave(Control&) {
 void TForm1::Label8Click(Control&) {
     using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
     static const auto shell_execute = [] {
-        HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+        HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
         // The cast is how GetProcAddress results are used.
         return shell32 ? reinterpret_cast<ShellExecuteFn>(
                              reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteW")))
