@@ -15,7 +15,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 
 check() {
-  local commit work start
+  local commit start
   commit=$(git rev-parse HEAD)
   work=$(mktemp -d "${TMPDIR:-/tmp}/convert-release-check.XXXXXX")
   trap 'rm -rf "$work"' EXIT
