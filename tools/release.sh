@@ -96,7 +96,7 @@ mkdir dist
 zips=()
 for arch in win32 win64; do
   zip=convert-$version-$arch.zip
-  tools/make-zip.py "dist/$zip" "$SOURCE_DATE_EPOCH" \
+  /usr/bin/python3 tools/make-zip.py "dist/$zip" "$SOURCE_DATE_EPOCH" \
     convert.exe="build/release/$arch/app/convert.exe" README.md=README.md LICENSE=LICENSE
   zips+=("$zip")
 done
@@ -119,14 +119,15 @@ tool_of() { sed -n "s/^$2=//p" "build/release/$1/build-tools.txt"; }
     ld=$(command -v "$ld" || echo "$ld")
     echo "$arch compiler: $("$cxx" --version | head -n1) [$(package_of "$cxx")]"
     echo "$arch binutils: $("$ld" --version | head -n1) [$(package_of "$ld")]"
-    echo "$arch resource compiler: $(tool_of "$arch" rc) [$(package_of "$(tool_of "$arch" rc)")]"
-    echo "$arch MinGW-w64 runtime: [$(package_of "$("$cxx" -print-file-name=crt2u.o)")]" \
-      "[$(package_of "$(dirname "$("$cxx" -print-file-name=libstdc++.a)")/libstdc++.a")]"
+    rc=$(command -v "$(tool_of "$arch" rc)")
+    echo "$arch resource compiler: $("$rc" --version | head -n1) [$(package_of "$rc")]"
+    echo "$arch MinGW-w64 runtime (CRT, headers, winpthreads): $(package_of "$("$cxx" -print-file-name=crt2u.o)")"
+    echo "$arch libstdc++ and libgcc: $(package_of "$("$cxx" -print-file-name=libstdc++.a)")"
   done
   cmake_bin=$(tool_of win32 cmake)
   echo "cmake: $("$cmake_bin" --version | head -n1) [$(package_of "$cmake_bin")]"
   echo "ninja: $(ninja --version) [$(package_of "$(command -v ninja)")]"
-  echo "zip: $(python3 -c 'import sys, zlib; print(f"python {sys.version.split()[0]} zipfile, zlib {zlib.ZLIB_VERSION}")') [$(package_of "$(command -v python3)")]"
+  echo "zip: $(/usr/bin/python3 -c 'import sys, zlib; print(f"python {sys.version.split()[0]} zipfile, zlib {zlib.ZLIB_VERSION}")') [$(package_of /usr/bin/python3)]"
   echo "rebuild: check out the commit on Debian 12 with these package versions and run tools/release.sh"
 } >dist/BUILDINFO
 
