@@ -10,6 +10,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-wine
   zip python3
+  qemu-user-static  # the 32-bit tests where the kernel runs no 32-bit code
 )
 
 installed() {

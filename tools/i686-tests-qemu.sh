@@ -2,8 +2,8 @@
 # Runs the 32-bit build's unit tests and a reference slice under Wine on a
 # machine whose kernel cannot run 32-bit code (its 32-bit emulation is off):
 # the 32-bit side of Wine then runs under qemu's i386 user-mode emulation.
-# Slow (minutes) and it needs root: qemu-i386 is registered with binfmt_misc
-# for the run and removed afterwards. Not part of ./test.sh.
+# About 2 minutes, and it needs root: qemu-i386 is registered with
+# binfmt_misc for the run and removed afterwards. ./test.sh runs it there.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/wine-env.sh
@@ -12,9 +12,8 @@ if can_run_32bit; then
   exit 0
 fi
 
+if [ "$(id -u)" -ne 0 ]; then exec sudo "$0" "$@"; fi
 tools/deps.sh
-dpkg-query -W -f='${Status}\n' qemu-user-static 2>/dev/null | grep -q 'ok installed' ||
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target convert_unit_tests reference_sweep
 
