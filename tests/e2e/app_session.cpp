@@ -40,11 +40,15 @@ BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lparam) {
     return TRUE;
 }
 
+}  // namespace
+
 std::vector<HWND> VisibleTopLevel(DWORD pid, const wchar_t* class_name) {
     FindByProcess find{pid, class_name, {}};
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
+
+namespace {
 
 std::wstring TextOf(HWND hwnd) {
     DWORD_PTR length = 0;

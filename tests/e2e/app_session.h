@@ -39,6 +39,9 @@ std::wstring DosPath(std::string_view path);
 std::wstring ConvertExe();
 std::wstring UrlRecorderExe();
 
+// Visible top-level windows of a process, of one window class or (nullptr) any.
+std::vector<HWND> VisibleTopLevel(DWORD pid, const wchar_t* class_name);
+
 // A message box shown by the program.
 struct MessageBoxView {
     HWND hwnd = nullptr;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app_session.h"
 #include "user_input.h"
@@ -61,20 +62,6 @@ void ConverterSession(const std::wstring& program, const wchar_t* url_record) {
     std::puts("closed, exit code 0");
 }
 
-struct Find {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM lparam) {
-    auto* find = reinterpret_cast<Find*>(lparam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != find->pid || !IsWindowVisible(hwnd)) return TRUE;
-    find->found = hwnd;
-    return FALSE;
-}
-
 void BareSession(const std::wstring& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -83,12 +70,13 @@ void BareSession(const std::wstring& program) {
     Check(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                          &process) != 0,
           "cannot start the bare window program");
-    Find find{process.dwProcessId, nullptr};
+    HWND window = nullptr;
     const bool shown = WaitFor([&] {
-        EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&find));
-        return find.found != nullptr;
+        const std::vector<HWND> windows = VisibleTopLevel(process.dwProcessId, nullptr);
+        if (!windows.empty()) window = windows.front();
+        return window != nullptr;
     }, std::chrono::milliseconds(15000));
-    if (shown) PostMessageW(find.found, WM_CLOSE, 0, 0);
+    if (shown) PostMessageW(window, WM_CLOSE, 0, 0);
     const bool ended = WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
     if (!ended) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
