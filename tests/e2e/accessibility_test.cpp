@@ -2,13 +2,12 @@
 // accessible object each control answers for its client area, and through
 // UI Automation, which reads the same objects.
 #include <gtest/gtest.h>
-#include <oleacc.h>
-#include <wrl/client.h>
 
 #include <cstdio>
 #include <optional>
 #include <string>
 
+#include "accessible_client.h"
 #include "app_session.h"
 #include "http_handler.h"
 #include "user_input.h"
@@ -16,84 +15,6 @@
 
 namespace e2e {
 namespace {
-
-using Microsoft::WRL::ComPtr;
-
-// A screen reader is a client in an apartment of its own.
-class ComApartment {
-public:
-    ComApartment() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (started_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool started_;
-};
-
-VARIANT Self() {
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    return self;
-}
-
-std::string Hex(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
-// A text answer, or the error the object gave.
-struct Answer {
-    HRESULT hr = E_FAIL;
-    std::wstring text;
-};
-using TextGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
-Answer AskText(IAccessible* object, TextGetter getter) {
-    BSTR text = nullptr;
-    Answer answer;
-    answer.hr = (object->*getter)(Self(), &text);
-    if (text) answer.text.assign(text, SysStringLen(text));
-    SysFreeString(text);
-    return answer;
-}
-Answer NameOf(IAccessible* object) { return AskText(object, &IAccessible::get_accName); }
-Answer ValueOf(IAccessible* object) { return AskText(object, &IAccessible::get_accValue); }
-Answer DefaultActionOf(IAccessible* object) { return AskText(object, &IAccessible::get_accDefaultAction); }
-
-std::optional<long> NumberOf(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*getter)(VARIANT, VARIANT*)) {
-    VARIANT result{};
-    if (FAILED((object->*getter)(Self(), &result)) || result.vt != VT_I4) return std::nullopt;
-    return result.lVal;
-}
-std::optional<long> RoleOf(IAccessible* object) { return NumberOf(object, &IAccessible::get_accRole); }
-std::optional<long> StateOf(IAccessible* object) { return NumberOf(object, &IAccessible::get_accState); }
-
-RECT LocationOf(IAccessible* object) {
-    LONG left = 0, top = 0, width = 0, height = 0;
-    if (FAILED(object->accLocation(&left, &top, &width, &height, Self()))) return {};
-    return {left, top, left + width, top + height};
-}
-
-// What a screen reader gets for the control: the program's answer to
-// WM_GETOBJECT, or the standard object where it gives none.
-ComPtr<IAccessible> ObjectOf(HWND control) {
-    ComPtr<IAccessible> object;
-    AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                               reinterpret_cast<void**>(object.GetAddressOf()));
-    return object;
-}
-
-// The system's own object for the control, made here without asking it.
-ComPtr<IAccessible> StandardObjectOf(HWND control) {
-    ComPtr<IAccessible> object;
-    CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
-                              reinterpret_cast<void**>(object.GetAddressOf()));
-    return object;
-}
 
 // kStandardRole: whatever the system's object for such a control says.
 constexpr long kStandardRole = 0;
