@@ -41,6 +41,7 @@ using SysAllocStringLenFn = BSTR WINAPI(const OLECHAR*, UINT);
 struct Runtime {
     CreateStdAccessibleObjectFn* create_standard = nullptr;
     LresultFromObjectFn* lresult_from_object = nullptr;
+    CoInitializeExFn* co_initialize_ex = nullptr;
     CoUninitializeFn* co_uninitialize = nullptr;
     SysAllocStringLenFn* sys_alloc_string_len = nullptr;
     bool com_started = false;
@@ -54,27 +55,26 @@ Runtime& TheRuntime() {
 // Loads what the accessible objects need, once; nullptr when something is
 // missing. Objects handed to other processes are marshalled, which needs COM
 // on this thread: a single-threaded apartment, so that their calls arrive
-// through the message loop like any other input.
+// through the message loop like any other input and never on another thread.
 const Runtime* LoadRuntime() {
-    static const bool loaded = [] {
-        Runtime& r = TheRuntime();
+    Runtime& r = TheRuntime();
+    static const bool loaded = [&r] {
         const HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
         const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
         const HMODULE oleaut32 = LoadSystemLibrary(L"oleaut32.dll");
         r.create_standard = Proc<CreateStdAccessibleObjectFn>(oleacc, "CreateStdAccessibleObject");
         r.lresult_from_object = Proc<LresultFromObjectFn>(oleacc, "LresultFromObject");
         r.sys_alloc_string_len = Proc<SysAllocStringLenFn>(oleaut32, "SysAllocStringLen");
+        r.co_initialize_ex = Proc<CoInitializeExFn>(ole32, "CoInitializeEx");
         r.co_uninitialize = Proc<CoUninitializeFn>(ole32, "CoUninitialize");
-        auto* co_initialize_ex = Proc<CoInitializeExFn>(ole32, "CoInitializeEx");
-        if (!r.create_standard || !r.lresult_from_object || !r.sys_alloc_string_len || !r.co_uninitialize ||
-            !co_initialize_ex) {
-            return false;
-        }
-        const HRESULT started = co_initialize_ex(nullptr, COINIT_APARTMENTTHREADED);
-        r.com_started = SUCCEEDED(started);  // S_FALSE too: each success is undone once
-        return r.com_started || started == RPC_E_CHANGED_MODE;
+        return r.create_standard && r.lresult_from_object && r.sys_alloc_string_len && r.co_initialize_ex &&
+               r.co_uninitialize;
     }();
-    return loaded ? &TheRuntime() : nullptr;
+    if (!loaded) return nullptr;
+    // S_FALSE too: the thread already was such an apartment, and each success
+    // is undone once. A multithreaded apartment here is refused.
+    if (!r.com_started) r.com_started = SUCCEEDED(r.co_initialize_ex(nullptr, COINIT_APARTMENTTHREADED));
+    return r.com_started ? &r : nullptr;
 }
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
