@@ -2,6 +2,8 @@
 // accessible object each control answers for its client area, and through
 // UI Automation, which reads the same objects.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <optional>
@@ -49,11 +51,31 @@ HWND ControlOf(const AppSession& app, int id) {
     return id == kPanel1 ? GetDlgItem(app.Window(), kPanel1) : app.Control(id);
 }
 
+// Whether the program has loaded the module: a user who never runs a screen
+// reader should never load the accessibility libraries.
+bool HasLoaded(const AppSession& app, const wchar_t* module) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.ProcessId());
+    if (!process) return false;
+    HMODULE modules[512];
+    DWORD size = 0;
+    bool found = false;
+    if (EnumProcessModules(process, modules, sizeof modules, &size)) {
+        for (DWORD i = 0; i < size / sizeof(HMODULE) && i < std::size(modules); ++i) {
+            wchar_t name[MAX_PATH] = {};
+            GetModuleBaseNameW(process, modules[i], name, MAX_PATH);
+            found = found || lstrcmpiW(name, module) == 0;
+        }
+    }
+    CloseHandle(process);
+    return found;
+}
+
 bool IsField(int id) { return id == kEdit1 || id == kEdit2 || id == kEdit3; }
 
 TEST(Accessibility, EveryControlIsNamedAndTypedAsAScreenReaderAnnouncesIt) {
     ComApartment com;
     AppSession app;
+    EXPECT_FALSE(HasLoaded(app, L"oleacc.dll")) << "loaded before anyone asked";
     // Typed, as a user fills the fields.
     const Fields typed{L"12", L"3", L"45"};
     for (const auto& [id, text] : {std::pair{kEdit1, typed.cm}, {kEdit2, typed.chi}, {kEdit3, typed.cun}}) {
@@ -94,6 +116,7 @@ TEST(Accessibility, EveryControlIsNamedAndTypedAsAScreenReaderAnnouncesIt) {
         }
     }
     EXPECT_EQ(ReadFields(app), typed);
+    EXPECT_TRUE(HasLoaded(app, L"oleacc.dll"));
     EXPECT_FALSE(GetWindowLongW(app.Control(kLabel8), GWL_STYLE) & WS_TABSTOP) << "the link is no tab stop";
 }
 
