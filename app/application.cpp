@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_text.h"
+#include "window/accessible.h"
 #include "window/event_guard.h"
 #include "window/form.h"
 
@@ -42,7 +43,10 @@ Application::Application() {
     SetErrorSink([this](const std::u16string& message) { ShowError(message); });
 }
 
+// The window and its controls have gone by now: their accessible objects are
+// disconnected, and COM can go.
 Application::~Application() {
+    ShutDownAccessibility();
     SetErrorSink(nullptr);
     if (icon_) DestroyIcon(icon_);
     if (small_icon_) DestroyIcon(small_icon_);

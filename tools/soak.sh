@@ -2,10 +2,12 @@
 # The soak of the real program under Wine (or on Windows through the same
 # test program): 10,000 conversions alternating direction, 1,000 refused
 # inputs with the error box opened and closed, 1,000 hover cycles over the
-# credit label; memory, handles and fonts sampled after warm-up and at the end.
-#   tools/soak.sh           the full run (about 12 minutes)
-#   tools/soak.sh --short   500 conversions, 50 refusals, 50 hovers (as ./test.sh runs it)
-# Anything after the options goes to the test program (--conversions=N, --refusals=N, --hovers=N).
+# credit label, 1,000 rounds of accessible-object queries of every control;
+# memory, handles and fonts sampled after warm-up and at the end.
+#   tools/soak.sh           the full run (about 17 minutes)
+#   tools/soak.sh --short   500 conversions, 50 refusals, 50 hovers, 100 query rounds (as ./test.sh runs it)
+# Anything after the options goes to the test program (--conversions=N, --refusals=N, --hovers=N,
+# --queries=N).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 

@@ -115,6 +115,10 @@ LRESULT Control::Default(UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT Control::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_GETOBJECT && (labelled_by_ || desc_.role != AccessibleRole::Standard)) {
+        LRESULT result = 0;
+        if (accessible_.Answer(hwnd_, {labelled_by_, desc_.role}, wparam, lparam, result)) return result;
+    }
     if (msg == WM_SETCURSOR) {
         Label::PointerOver(reinterpret_cast<HWND>(wparam));
         if (ApplyScreenCursor(lparam)) return TRUE;
@@ -128,6 +132,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wparam, LPARA
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->accessible_.Disconnect();
         self->hwnd_ = nullptr;
         return DefSubclassProc(hwnd, msg, wparam, lparam);
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "window/accessible.h"
 #include "window/form_description.h"
 #include "window/gdi.h"
 
@@ -54,6 +55,9 @@ public:
 
     static Control* FromHandle(HWND hwnd);
 
+    // The label that names the control for screen readers; not ours.
+    void SetLabelledBy(HWND label) { labelled_by_ = label; }
+
     NotifyEvent OnClick;
     NotifyEvent OnMouseEnter;
     NotifyEvent OnMouseLeave;
@@ -81,6 +85,8 @@ private:
     HFONT parent_font_ = nullptr;  // we don't own it
     int dpi_ = 96;
     bool underline_ = false;
+    HWND labelled_by_ = nullptr;
+    Accessible accessible_;
 
     friend class Label;
 };

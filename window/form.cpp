@@ -84,6 +84,11 @@ void Form::Build() {
         }
     }
 
+    // A control named by a label reads the label's text when asked.
+    for (const auto& control : controls_) {
+        if (const char* label = control->Desc().labelled_by) control->SetLabelledBy(Find(label).Handle());
+    }
+
     ChooseDisplayFace();
     ApplyLayout(DpiForWindow(hwnd_));
 

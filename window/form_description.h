@@ -34,6 +34,10 @@ struct FontDesc {
 
 enum class Align : std::uint8_t { None, Client, Custom };
 
+// What a screen reader is told a control is, where its standard accessible
+// object says something else.
+enum class AccessibleRole : std::uint8_t { Standard, Link };
+
 // An event and the name of the window's method that handles it.
 struct EventBinding {
     const char* event = nullptr;  // "OnClick", "OnKeyPress", "OnMouseEnter", ...
@@ -54,6 +58,10 @@ struct ControlDesc {
     bool checked = false;
     bool tab_stop = true;
     std::span<const EventBinding> events = {};
+    // The label whose own text names this control for screen readers, as
+    // HTML's <label for> does; nullptr: the control's standard name.
+    const char* labelled_by = nullptr;
+    AccessibleRole role = AccessibleRole::Standard;
 };
 
 struct FormDesc {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app_session.h"
+#include "http_handler.h"
 #include "screen_pixels.h"
 #include "user_input.h"
 #include "wait_for.h"
@@ -10,68 +11,7 @@
 namespace e2e {
 namespace {
 
-constexpr char kHomePageAddress[] = "http://www.chengyanshe.example/";
 constexpr COLORREF kBlue = RGB(0, 0, 255);
-
-// The program the shell starts for http addresses, replaced while a test
-// runs. Wine's classes root is the machine's classes key alone.
-class HttpHandler {
-public:
-    explicit HttpHandler(const std::wstring& command) {
-        original_ = Read();
-        // A run killed half-way leaves its own command behind.
-        if (original_.empty() || original_.find(L"e2e") != std::wstring::npos) original_ = kWineDefault;
-        registered_ = Write(command);
-    }
-    ~HttpHandler() { Write(original_); }
-    HttpHandler(const HttpHandler&) = delete;
-    HttpHandler& operator=(const HttpHandler&) = delete;
-    bool Registered() const { return registered_; }
-
-private:
-    static constexpr wchar_t kCommandKey[] = L"Software\\Classes\\http\\shell\\open\\command";
-    static constexpr wchar_t kWineDefault[] = L"\"C:\\windows\\system32\\winebrowser.exe\" \"%1\"";
-
-    static std::wstring Read() {
-        wchar_t value[1024] = {};
-        DWORD size = sizeof value - sizeof(wchar_t);
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-            return {};
-        }
-        return value;
-    }
-    static bool Write(const std::wstring& command) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS) {
-            return false;
-        }
-        const bool written = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        return written;
-    }
-
-    std::wstring original_;
-    bool registered_ = false;
-};
-
-std::wstring TempFile(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId()) + L".txt";
-}
-
-std::string ReadFileText(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string text(4096, '\0');
-    DWORD read = 0;
-    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    text.resize(read);
-    return text;
-}
 
 TextLook LabelLook(const AppSession& app, COLORREF text) {
     return LookOfText(CaptureScreen(app.ScreenRect(kLabel8)), GetSysColor(COLOR_BTNFACE), text);
@@ -150,7 +90,7 @@ TEST(CreditLink, LinkLookOnlyWhileThePointerIsOver) {
 TEST(CreditLink, ClickOpensTheHomePageAndLeavesTheWindowAlone) {
     const std::wstring record = TempFile(L"convert-e2e-url-");
     DeleteFileW(record.c_str());
-    HttpHandler handler(L"\"" + UrlRecorderExe() + L"\" \"" + record + L"\" \"%1\"");
+    HttpHandler handler(RecorderCommand(record));
     ASSERT_TRUE(handler.Registered());
 
     AppSession app;

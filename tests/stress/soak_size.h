@@ -7,6 +7,7 @@ struct SoakSize {
     int conversions = 500;
     int refusals = 50;
     int hovers = 50;
+    int queries = 100;  // rounds of accessible-object queries of every control
 };
 
 SoakSize& Soak();

@@ -31,13 +31,15 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--full") {
-            soak = {10000, 1000, 1000};
+            soak = {10000, 1000, 1000, 1000};
         } else if (!ReadCount(arg, "--conversions=", soak.conversions) &&
-                   !ReadCount(arg, "--refusals=", soak.refusals) && !ReadCount(arg, "--hovers=", soak.hovers)) {
+                   !ReadCount(arg, "--refusals=", soak.refusals) && !ReadCount(arg, "--hovers=", soak.hovers) &&
+                   !ReadCount(arg, "--queries=", soak.queries)) {
             std::fprintf(stderr,
                          "unknown option %s\n"
-                         "options: --full (10000 conversions, 1000 refusals, 1000 hovers; default 500, 50, 50),\n"
-                         "         --conversions=N --refusals=N --hovers=N, and GoogleTest's own\n",
+                         "options: --full (10000 conversions, 1000 refusals, 1000 hovers, 1000 accessibility\n"
+                         "         query rounds; default 500, 50, 50, 100),\n"
+                         "         --conversions=N --refusals=N --hovers=N --queries=N, and GoogleTest's own\n",
                          argv[i]);
             return 2;
         }
