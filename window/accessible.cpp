@@ -7,24 +7,13 @@
 #include <string>
 #include <utility>
 
+#include "window/system_library.h"
+
 namespace convert {
 namespace {
 
 // The Windows Chinese name of a link's action.
 constexpr wchar_t kLinkAction[] = L"跳转";
-
-// oleacc.dll is not a KnownDLL: loaded by name, Windows would take a planted
-// copy from the program's folder. Windows 7 without KB2533623 refuses the
-// search flag; the full path does the same there.
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
-    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
-    return LoadLibraryW(path.c_str());
-}
 
 template <typename Fn>
 Fn* Proc(HMODULE module, const char* name) {
