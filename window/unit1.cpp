@@ -1,8 +1,8 @@
 #include "window/unit1.h"
 
-#include <stdexcept>
 #include <string>
 
+#include "window/build_error.h"
 #include "window/field_keys.h"
 #include "window/screen_cursor.h"
 
@@ -37,7 +37,7 @@ constexpr KeyPressMethod kKeyPressMethods[] = {
 template <typename T>
 T& Take(const Form& form, std::string_view name) {
     auto* control = dynamic_cast<T*>(&form.Find(name));
-    if (!control) throw std::logic_error("control of another kind: " + std::string(name));
+    if (!control) throw BuildError("control of another kind: " + std::string(name));
     return *control;
 }
 
@@ -70,7 +70,7 @@ NotifyEvent TForm1::NotifyHandler(std::string_view name) {
     for (const NotifyMethod& m : kNotifyMethods) {
         if (m.name == name) return [this, method = m.method](Control& sender) { (this->*method)(sender); };
     }
-    throw std::logic_error("the window has no handler " + std::string(name));
+    throw BuildError("the window has no handler " + std::string(name));
 }
 
 KeyPressEvent TForm1::KeyPressHandler(std::string_view name) {
@@ -79,7 +79,7 @@ KeyPressEvent TForm1::KeyPressHandler(std::string_view name) {
             return [this, method = m.method](Control& sender, wchar_t& key) { (this->*method)(sender, key); };
         }
     }
-    throw std::logic_error("the window has no handler " + std::string(name));
+    throw BuildError("the window has no handler " + std::string(name));
 }
 
 // ---- Convert command ----

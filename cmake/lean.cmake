@@ -1,0 +1,47 @@
+# ---- Size of the shipped program (Windows builds) ---------------------------
+# Most of a static MinGW-w64 .exe is what the C++ runtime brings in, not our
+# code: tools/size-report.sh prints the bytes each library and object takes,
+# from the map file written next to the program. Applied to the program's own
+# targets only; the tests keep the plain Release flags.
+
+# One thread runs the whole program: function-local statics need no locks
+# (the locks link the runtime's thread support). -Os: the window code is
+# message handling, not hot loops.
+function(convert_lean target)
+  if(WIN32)
+    target_compile_options(${target} PRIVATE -fno-threadsafe-statics $<$<CONFIG:Release,MinSizeRel>:-Os>)
+  endif()
+endfunction()
+
+# The shipped program links the runtime of the same GCC built for the win32
+# thread model (Debian's g++-mingw-w64-*-win32), which needs no winpthread
+# (about 32 KB of the 32-bit program, there only because exceptions take a
+# lock). Everything is still compiled with the posix model, whose std::thread
+# the tests use; the program itself uses no threads, so no object of it
+# refers to the thread library (tools/size-report.sh would show it).
+if(MINGW)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-libgcc-file-name
+                  OUTPUT_VARIABLE convert_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
+  get_filename_component(convert_runtime_dir "${convert_libgcc}" DIRECTORY)
+  string(REGEX REPLACE "-posix$" "-win32" convert_win32_runtime_dir "${convert_runtime_dir}")
+  if(NOT convert_win32_runtime_dir STREQUAL convert_runtime_dir
+     AND EXISTS "${convert_win32_runtime_dir}/libstdc++.a")
+    set(CONVERT_WIN32_RUNTIME_DIR "${convert_win32_runtime_dir}")
+  else()
+    message(WARNING "No win32-thread-model runtime beside ${convert_runtime_dir} "
+                    "(tools/deps.sh installs it): the program links winpthread.")
+  endif()
+endif()
+
+# The executable: unused sections dropped, symbols stripped, the lean runtime,
+# and a map file for the size report.
+function(convert_lean_executable target)
+  convert_lean(${target})
+  if(WIN32)
+    target_link_options(${target} PRIVATE -s -Wl,--gc-sections
+                        "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map")
+  endif()
+  if(CONVERT_WIN32_RUNTIME_DIR)
+    target_link_options(${target} PRIVATE "-B${CONVERT_WIN32_RUNTIME_DIR}/")
+  endif()
+endfunction()
