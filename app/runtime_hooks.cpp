@@ -5,6 +5,8 @@
 // tools/size-report.sh shows what each one weighs.
 #include <windows.h>
 
+#include <cxxabi.h>
+
 #include <exception>
 #include <iterator>
 #include <new>
@@ -32,19 +34,22 @@ private:
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
     const char* what = "The program ended unexpectedly";
-    try {
-        if (const std::exception_ptr current = std::current_exception()) std::rethrow_exception(current);
-    } catch (const std::exception& e) {
-        what = e.what();
-    } catch (...) {
+    // Rethrowing the exception being handled, if there is one, reads its
+    // message without std::exception_ptr (another 2.6 KB).
+    if (abi::__cxa_current_exception_type()) {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
     }
     wchar_t text[512];
     const bool converted =
         MultiByteToWideChar(CP_UTF8, 0, what, -1, text, static_cast<int>(std::size(text))) != 0;
     MessageBoxW(nullptr, converted ? text : L"The program ended unexpectedly", nullptr,
                 MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    TerminateProcess(GetCurrentProcess(), 3);
-    for (;;) ExitProcess(3);
+    ExitProcess(3);
 }
 }  // namespace __gnu_cxx
 

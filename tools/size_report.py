@@ -19,6 +19,8 @@ FILL = re.compile(r"^ \*fill\*\s+0x[0-9a-f]+\s+0x([0-9a-f]+)")
 
 def owner(path):
     """(library, member) for lib.a(member.o); (object, object) otherwise."""
+    if re.search(r"ltrans[0-9]*\.ltrans\.o$", path):
+        return "program code (link-time optimised)", "program code (link-time optimised)"
     m = re.match(r"^(.*?)\((.*)\)$", path)
     if m:
         return os.path.basename(m.group(1)), m.group(2)

@@ -89,7 +89,7 @@ void Form::Build() {
 
     for (const EventBinding& binding : desc_.events) {
         if (std::string_view(binding.event) != "OnShow") {
-            throw BuildError(std::string("unknown form event ") + binding.event);
+            throw BuildError("unknown form event ", binding.event);
         }
         OnShow = NotifyHandler(binding.handler);
     }
@@ -111,7 +111,7 @@ void Form::BindEvents(Control& control) {
         } else if (event == "OnKeyPress") {
             control.OnKeyPress = KeyPressHandler(binding.handler);
         } else {
-            throw BuildError(std::string("unknown event ") + binding.event);
+            throw BuildError("unknown event ", binding.event);
         }
     }
 }
@@ -187,7 +187,7 @@ Control& Form::Find(std::string_view name) const {
     for (const auto& control : controls_) {
         if (name == control->Desc().name) return *control;
     }
-    throw BuildError("no control named " + std::string(name));
+    throw BuildError("no control named ", name);
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
