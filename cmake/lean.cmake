@@ -1,8 +1,9 @@
 # ---- Size of the shipped program (Windows builds) ---------------------------
 # Most of a static MinGW-w64 .exe is what the C++ runtime brings in, not our
 # code: tools/size-report.sh prints the bytes each library and object takes,
-# from the map file written next to the program. Applied to the program's own
-# targets only; the tests keep the plain Release flags.
+# from the map file written next to the program. Applied to the program's
+# libraries and executable; the tests link the same libraries, and their own
+# code keeps the plain Release flags.
 
 # One thread runs the whole program: function-local statics need no locks
 # (the locks link the runtime's thread support). No RTTI: nothing asks a
@@ -17,8 +18,8 @@ endfunction()
 
 # The shipped program links the runtime of the same GCC built for the win32
 # thread model (Debian's g++-mingw-w64-*-win32), which needs no winpthread
-# (about 32 KB of the 32-bit program, there only because exceptions take a
-# lock). Everything is still compiled with the posix model, whose std::thread
+# (about 32 KB of the 32-bit program, there only because the exception
+# runtime takes locks and keeps per-thread data). Everything is still compiled with the posix model, whose std::thread
 # the tests use; the program itself uses no threads, so no object of it
 # refers to the thread library (tools/size-report.sh would show it).
 if(MINGW)
