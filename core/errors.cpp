@@ -1,6 +1,6 @@
-#include <utility>
-
 #include "core/errors.h"
+
+#include <utility>
 
 namespace convert {
 

@@ -23,7 +23,7 @@ class GuardedCall {
 public:
     template <typename F>
         requires(!std::is_same_v<std::remove_cvref_t<F>, GuardedCall> && std::is_invocable_v<const F&>)
-    GuardedCall(const F& call) noexcept  // NOLINT: converts from any callable, like std::function
+    GuardedCall(const F& call) noexcept  // implicit: callers hand over a lambda
         : call_(std::addressof(call)), invoke_([](const void* c) { (*static_cast<const F*>(c))(); }) {}
 
     void operator()() const { invoke_(call_); }
