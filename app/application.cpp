@@ -40,14 +40,17 @@ Application::Application() {
     icon_ = LoadMainIcon(SM_CXICON);
     small_icon_ = LoadMainIcon(SM_CXSMICON);
 
-    SetErrorSink([this](const std::u16string& message) { ShowError(message); });
+    SetErrorSink({[](const void* owner, const std::u16string& message) {
+                      static_cast<const Application*>(owner)->ShowError(message);
+                  },
+                  this});
 }
 
 // The window and its controls have gone by now: their accessible objects are
 // disconnected, and COM can go.
 Application::~Application() {
     ShutDownAccessibility();
-    SetErrorSink(nullptr);
+    SetErrorSink({});
     if (icon_) DestroyIcon(icon_);
     if (small_icon_) DestroyIcon(small_icon_);
 }

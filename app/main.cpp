@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "app/application.h"
 #include "window/unit1.h"
@@ -14,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     try {
         form1.Create();
     } catch (const std::exception& e) {
-        const std::string what = e.what();
+        const std::string_view what = e.what();
         application.ShowError(std::u16string(what.begin(), what.end()));
         return 1;
     }

@@ -1,9 +1,10 @@
 #include "core/errors.h"
 
+#include <utility>
+
 namespace convert {
 
-Exception::Exception(std::u16string message)
-    : std::runtime_error(ToUtf8(message)), message_(std::move(message)) {}
+Exception::Exception(std::u16string message) : message_(std::move(message)), utf8_(ToUtf8(message_)) {}
 
 std::string ToUtf8(std::u16string_view text) {
     std::string out;

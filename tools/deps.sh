@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   wine wine64 wine32:i386
   xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-wine
   zip python3

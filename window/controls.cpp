@@ -280,7 +280,8 @@ DWORD RadioButton::Style() const {
     DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
     if (Desc().tab_stop) style |= WS_TABSTOP;
     // Radio buttons that share a parent form one group, which the first starts.
-    if (!dynamic_cast<RadioButton*>(FromHandle(previous_sibling_))) style |= WS_GROUP;
+    const Control* previous = FromHandle(previous_sibling_);
+    if (!previous || previous->Desc().kind != ControlKind::RadioButton) style |= WS_GROUP;
     return style;
 }
 
@@ -295,8 +296,9 @@ void RadioButton::SyncGroup() {
     // already unchecked the others.
     for (HWND sibling = GetWindow(GetParent(Handle()), GW_CHILD); sibling;
          sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-        auto* radio = dynamic_cast<RadioButton*>(Control::FromHandle(sibling));
-        if (!radio) continue;
+        Control* control = Control::FromHandle(sibling);
+        if (!control || control->Desc().kind != ControlKind::RadioButton) continue;
+        auto* radio = static_cast<RadioButton*>(control);
         const bool checked = radio->Checked();
         LONG_PTR style = GetWindowLongPtrW(sibling, GWL_STYLE);
         style = checked ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));

@@ -19,9 +19,9 @@ std::u16string FromAscii(const char* text) {
 }
 }  // namespace
 
-void SetErrorSink(ErrorSink sink) { Sink() = std::move(sink); }
+void SetErrorSink(ErrorSink sink) { Sink() = sink; }
 
-void RunGuarded(const std::function<void()>& handler) {
+void RunGuarded(GuardedCall handler) {
     std::u16string message;
     try {
         handler();
@@ -33,7 +33,7 @@ void RunGuarded(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         message = FromAscii(e.what());
     }
-    if (Sink()) Sink()(message);
+    if (Sink().show) Sink().show(Sink().owner, message);
 }
 
 }  // namespace convert

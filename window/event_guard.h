@@ -3,14 +3,37 @@
 // never unwinds through the system's window procedures.
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
 
 namespace convert {
 
-using ErrorSink = std::function<void(const std::u16string& message)>;
+// Where errors go: the application's error display, a function and the
+// object it belongs to (not ours).
+struct ErrorSink {
+    void (*show)(const void* owner, const std::u16string& message) = nullptr;
+    const void* owner = nullptr;
+};
+
+// What RunGuarded calls: the caller's callable itself, not a copy, since it is
+// called before RunGuarded returns (a std::function would copy it and bring
+// its type-erasing code for each kind of handler).
+class GuardedCall {
+public:
+    template <typename F>
+        requires(!std::is_same_v<std::remove_cvref_t<F>, GuardedCall> && std::is_invocable_v<const F&>)
+    GuardedCall(const F& call) noexcept  // implicit: callers hand over a lambda
+        : call_(std::addressof(call)), invoke_([](const void* c) { (*static_cast<const F*>(c))(); }) {}
+
+    void operator()() const { invoke_(call_); }
+
+private:
+    const void* call_;  // not ours
+    void (*invoke_)(const void*);
+};
 
 void SetErrorSink(ErrorSink sink);
-void RunGuarded(const std::function<void()>& handler);
+void RunGuarded(GuardedCall handler);
 
 }  // namespace convert

@@ -1,8 +1,8 @@
 #include "window/form.h"
 
-#include <stdexcept>
 #include <string>
 
+#include "window/build_error.h"
 #include "window/dpi.h"
 #include "window/event_guard.h"
 #include "window/screen_cursor.h"
@@ -19,7 +19,7 @@ std::unique_ptr<Control> MakeControl(const ControlDesc& desc) {
         case ControlKind::Button: return std::make_unique<Button>(desc);
         case ControlKind::Panel: return std::make_unique<Panel>(desc);
     }
-    throw std::logic_error("unknown control kind");
+    throw BuildError("unknown control kind");
 }
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
@@ -63,7 +63,7 @@ void Form::Build() {
     hwnd_ = CreateWindowExW(ExStyle(), class_name.c_str(), desc_.caption, Style(), desc_.left,
                             desc_.top, desc_.width, desc_.height, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
-    if (!hwnd_) throw std::runtime_error("the window could not be created");
+    if (!hwnd_) throw BuildError("the window could not be created");
 
     panel_ = std::make_unique<Panel>(*desc_.panel);
     panel_->Create(hwnd_);
@@ -94,7 +94,7 @@ void Form::Build() {
 
     for (const EventBinding& binding : desc_.events) {
         if (std::string_view(binding.event) != "OnShow") {
-            throw std::logic_error(std::string("unknown form event ") + binding.event);
+            throw BuildError("unknown form event ", binding.event);
         }
         OnShow = NotifyHandler(binding.handler);
     }
@@ -116,7 +116,7 @@ void Form::BindEvents(Control& control) {
         } else if (event == "OnKeyPress") {
             control.OnKeyPress = KeyPressHandler(binding.handler);
         } else {
-            throw std::logic_error(std::string("unknown event ") + binding.event);
+            throw BuildError("unknown event ", binding.event);
         }
     }
 }
@@ -192,7 +192,7 @@ Control& Form::Find(std::string_view name) const {
     for (const auto& control : controls_) {
         if (name == control->Desc().name) return *control;
     }
-    throw std::logic_error("no control named " + std::string(name));
+    throw BuildError("no control named ", name);
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

@@ -28,7 +28,7 @@ public:
 
     // Creates the window and its controls at the designed place and binds
     // every described event to the handler of that name. Throws
-    // std::logic_error for a handler the window does not have.
+    // BuildError for a handler the window does not have.
     void Build();
     // Runs OnShow, then shows the window with the launcher's show command.
     void Show(int show_command);

@@ -1,8 +1,8 @@
 #include "window/unit1.h"
 
-#include <stdexcept>
 #include <string>
 
+#include "window/build_error.h"
 #include "window/field_keys.h"
 #include "window/screen_cursor.h"
 #include "window/system_library.h"
@@ -35,11 +35,25 @@ constexpr KeyPressMethod kKeyPressMethods[] = {
     {"Edit3KeyPress", &TForm1::Edit3KeyPress},
 };
 
+// The kind of control each class is built for (the program has no RTTI).
+template <typename T>
+constexpr ControlKind kKindOf = ControlKind::Panel;
+template <>
+constexpr ControlKind kKindOf<Label> = ControlKind::Label;
+template <>
+constexpr ControlKind kKindOf<Edit> = ControlKind::Edit;
+template <>
+constexpr ControlKind kKindOf<RadioGroup> = ControlKind::RadioGroup;
+template <>
+constexpr ControlKind kKindOf<RadioButton> = ControlKind::RadioButton;
+template <>
+constexpr ControlKind kKindOf<Button> = ControlKind::Button;
+
 template <typename T>
 T& Take(const Form& form, std::string_view name) {
-    auto* control = dynamic_cast<T*>(&form.Find(name));
-    if (!control) throw std::logic_error("control of another kind: " + std::string(name));
-    return *control;
+    Control& control = form.Find(name);
+    if (control.Desc().kind != kKindOf<T>) throw BuildError("control of another kind: ", name);
+    return static_cast<T&>(control);
 }
 
 void FilterFieldKey(wchar_t& key) {
@@ -71,7 +85,7 @@ NotifyEvent TForm1::NotifyHandler(std::string_view name) {
     for (const NotifyMethod& m : kNotifyMethods) {
         if (m.name == name) return [this, method = m.method](Control& sender) { (this->*method)(sender); };
     }
-    throw std::logic_error("the window has no handler " + std::string(name));
+    throw BuildError("the window has no handler ", name);
 }
 
 KeyPressEvent TForm1::KeyPressHandler(std::string_view name) {
@@ -80,7 +94,7 @@ KeyPressEvent TForm1::KeyPressHandler(std::string_view name) {
             return [this, method = m.method](Control& sender, wchar_t& key) { (this->*method)(sender, key); };
         }
     }
-    throw std::logic_error("the window has no handler " + std::string(name));
+    throw BuildError("the window has no handler ", name);
 }
 
 // ---- Convert command ----
