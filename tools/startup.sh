@@ -15,10 +15,7 @@ rounds=${1:-60}
 before_rev=1ff2ccd
 
 source tools/wine-env.sh
-# 32-bit code run through qemu's emulation (tools/i686-tests-qemu.sh registers
-# it for its run) starts, but its timings mean nothing.
-emulated_32bit() { grep -qs '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null; }
-if can_run_32bit && ! emulated_32bit; then arch=win32; else arch=win64; fi
+if can_run_32bit; then arch=win32; else arch=win64; fi
 for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target convert plain_window minimal_window startup_probe >/dev/null
