@@ -2,7 +2,6 @@
 // the event loop until the window is closed.
 #include <windows.h>
 
-#include <exception>
 #include <string>
 #include <string_view>
 
@@ -12,10 +11,8 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     convert::Application application;
     convert::TForm1 form1;
-    try {
-        form1.Create();
-    } catch (const std::exception& e) {
-        const std::string_view what = e.what();
+    if (const auto error = form1.Create()) {
+        const std::string_view what = error->what();
         application.ShowError(std::u16string(what.begin(), what.end()));
         return 1;
     }

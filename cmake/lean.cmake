@@ -36,8 +36,14 @@ if(MINGW)
   endif()
 endif()
 
-# The executable: symbols stripped, the lean runtime, and a map file for the
-# size report.
+# The executable: no exceptions, symbols stripped, the lean runtime, and a
+# map file for the size report.
+#
+# Without exceptions the program links neither the unwinder nor the runtime's
+# exception support (about half of the 32-bit program): its code reports
+# errors as values, and the throwing functions that the tests use are left
+# out (#if __cpp_exceptions). app/runtime_hooks.cpp ends the program on
+# what the runtime would have thrown.
 #
 # Link-time optimisation drops the functions nothing calls, which the linker
 # itself cannot do for the 32-bit program (its default script keeps every
@@ -52,6 +58,14 @@ function(convert_lean_executable target)
   convert_lean(${target})
   if(NOT WIN32)
     return()
+  endif()
+  target_compile_options(${target} PRIVATE -fno-exceptions)
+  # With nothing to unwind, the 32-bit program's unwind tables (.eh_frame)
+  # would only be read by a debugger. The 64-bit ones are Windows' own
+  # (.pdata), which the system uses to walk the stack: they stay.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
+    target_link_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
   endif()
   target_link_options(${target} PRIVATE -s -Wl,--gc-sections
                       "-Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map")

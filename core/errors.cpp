@@ -4,7 +4,17 @@
 
 namespace convert {
 
+#if __cpp_exceptions
 Exception::Exception(std::u16string message) : message_(std::move(message)), utf8_(ToUtf8(message_)) {}
+
+void Throw(Error error) {
+    switch (error.kind) {
+        case ErrorKind::Convert: throw EConvertError(std::move(error.message));
+        case ErrorKind::Range: break;
+    }
+    throw ERangeError(std::move(error.message));
+}
+#endif
 
 std::string ToUtf8(std::u16string_view text) {
     std::string out;

@@ -1,12 +1,45 @@
-// Errors that travel out of a handler to the application's error display.
+// Errors that travel out of a handler to the application's error display:
+// as values (Error, Result) on the path the program takes, which is built
+// without exceptions, and as exceptions thrown from those values by the
+// throwing functions that the tests and other callers use.
 #pragma once
 
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace convert {
 
+enum class ErrorKind {
+    Convert,  // thrown as EConvertError
+    Range,    // thrown as ERangeError
+};
+
+// What went wrong, with the message the user is shown.
+struct Error {
+    ErrorKind kind;
+    std::u16string message;
+};
+
+// A value, or the error that stopped it from being computed.
+template <typename T>
+class Result {
+public:
+    Result(T value) : value_(std::move(value)) {}  // implicit: `return value;`
+    Result(Error error) : error_(std::move(error)), failed_(true) {}
+
+    bool Failed() const { return failed_; }
+    const T& Value() const { return value_; }
+    const Error& GetError() const { return error_; }
+
+private:
+    T value_{};
+    Error error_{};
+    bool failed_ = false;
+};
+
+#if __cpp_exceptions
 // Base of every error the program shows to the user. The message is UTF-16
 // so that a field's text (Chinese included) is quoted exactly as it was;
 // what() carries the same text as UTF-8 for logs and test output.
@@ -35,6 +68,17 @@ class ERangeError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// Throws the exception class of the error's kind.
+[[noreturn]] void Throw(Error error);
+
+// The value, or its error thrown.
+template <typename T>
+T ValueOrThrow(Result<T> result) {
+    if (result.Failed()) Throw(result.GetError());
+    return result.Value();
+}
+#endif
 
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);

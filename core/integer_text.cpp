@@ -2,16 +2,14 @@
 
 #include <charconv>
 
-#include "core/errors.h"
-
 namespace convert {
 namespace {
 
-[[noreturn]] void Refuse(std::u16string_view text) {
+Error Refuse(std::u16string_view text) {
     std::u16string message = u"'";
     message.append(text);
     message.append(u"' is not a valid integer value");
-    throw EConvertError(std::move(message));
+    return {ErrorKind::Convert, std::move(message)};
 }
 
 int HexDigitValue(char16_t c) {
@@ -23,7 +21,11 @@ int HexDigitValue(char16_t c) {
 
 }  // namespace
 
-std::int32_t TextToInteger(std::u16string_view text) {
+#if __cpp_exceptions
+std::int32_t TextToInteger(std::u16string_view text) { return ValueOrThrow(TryTextToInteger(text)); }
+#endif
+
+Result<std::int32_t> TryTextToInteger(std::u16string_view text) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && text[i] == u' ') ++i;
@@ -43,7 +45,7 @@ std::int32_t TextToInteger(std::u16string_view text) {
         i += 2;
     }
 
-    if (i == n) Refuse(text);  // empty, or a sign or prefix with nothing after it
+    if (i == n) return Refuse(text);  // empty, or a sign or prefix with nothing after it
 
     // Both forms accumulate in 32 unsigned bits; the checks before each
     // further digit keep the value from ever wrapping.
@@ -51,8 +53,8 @@ std::int32_t TextToInteger(std::u16string_view text) {
     if (hex) {
         for (std::size_t first = i; i < n; ++i) {
             const int digit = HexDigitValue(text[i]);
-            if (digit < 0) Refuse(text);
-            if (i != first && value > 0x0FFFFFFFu) Refuse(text);
+            if (digit < 0) return Refuse(text);
+            if (i != first && value > 0x0FFFFFFFu) return Refuse(text);
             value = value * 16u + static_cast<std::uint32_t>(digit);
         }
         // The 32-bit pattern is the signed value; "-" negates it modulo 2^32.
@@ -62,15 +64,15 @@ std::int32_t TextToInteger(std::u16string_view text) {
 
     for (std::size_t first = i; i < n; ++i) {
         const char16_t c = text[i];
-        if (c < u'0' || c > u'9') Refuse(text);
-        if (i != first && value > 214748364u) Refuse(text);
+        if (c < u'0' || c > u'9') return Refuse(text);
+        if (i != first && value > 214748364u) return Refuse(text);
         value = value * 10u + static_cast<std::uint32_t>(c - u'0');
     }
     if (negative) {
-        if (value > 2147483648u) Refuse(text);
+        if (value > 2147483648u) return Refuse(text);
         return static_cast<std::int32_t>(0u - value);
     }
-    if (value > 2147483647u) Refuse(text);
+    if (value > 2147483647u) return Refuse(text);
     return static_cast<std::int32_t>(value);
 }
 

@@ -3,8 +3,6 @@
 #include <bit>
 #include <cstdint>
 
-#include "core/errors.h"
-
 namespace convert {
 namespace {
 
@@ -77,7 +75,13 @@ std::int32_t Signed(bool negative, u64 magnitude) {
 
 }  // namespace
 
+#if __cpp_exceptions
 TLengthFields ConvertLength(TConvertDirection direction, TLengthFields fields) {
+    return ValueOrThrow(TryConvertLength(direction, fields));
+}
+#endif
+
+Result<TLengthFields> TryConvertLength(TConvertDirection direction, TLengthFields fields) {
     if (direction == cdCmToChiCun) {
         u64 chi, cun;
         CentimetresToChiCun(Magnitude(fields.Centimetres), chi, cun);
@@ -94,7 +98,7 @@ TLengthFields ConvertLength(TConvertDirection direction, TLengthFields fields) {
     const bool negative = thirds < 0;
     const u64 cm = (Magnitude(thirds) + 1) / 3;  // fraction is 0, 1/3 or 2/3: half up
     if (cm > (negative ? u64{2147483648} : u64{2147483647})) {
-        throw ERangeError(u"The length is too large to convert");
+        return Error{ErrorKind::Range, u"The length is too large to convert"};
     }
     fields.Centimetres = Signed(negative, cm);
     return fields;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/errors.h"
+
 namespace convert {
 
 struct TLengthFields {
@@ -32,6 +34,12 @@ enum TConvertDirection {
 // when the result does not fit 32 bits.
 //
 // Negative lengths convert as the mirror image of the positive ones.
+#if __cpp_exceptions
 TLengthFields ConvertLength(TConvertDirection direction, TLengthFields fields);
+#endif
+
+// The same without exceptions: the fields, or the error (ErrorKind::Range)
+// with the same message.
+Result<TLengthFields> TryConvertLength(TConvertDirection direction, TLengthFields fields);
 
 }  // namespace convert

@@ -2,8 +2,11 @@
 // window so that it runs the same on the real controls and in tests.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/errors.h"
 
 namespace convert {
 
@@ -24,6 +27,12 @@ protected:
 // direction and writes all three back. The first field that does not parse
 // (EConvertError), or a result that does not fit (ERangeError), ends the
 // command with nothing more written; the "0"s already filled in stay.
+#if __cpp_exceptions
 void RunConvertCommand(ConvertControls& controls);
+#endif
+
+// The same without exceptions: the error that ended the command, if any,
+// with the same message.
+std::optional<Error> TryRunConvertCommand(ConvertControls& controls);
 
 }  // namespace convert

@@ -12,15 +12,24 @@ ErrorSink& Sink() {
     return sink;
 }
 
+#if __cpp_exceptions
 std::u16string FromAscii(const char* text) {
     std::u16string out;
     for (; *text; ++text) out += static_cast<char16_t>(static_cast<unsigned char>(*text));
     return out;
 }
+#endif
 }  // namespace
 
 void SetErrorSink(ErrorSink sink) { Sink() = sink; }
 
+bool ReportError(const std::u16string& message) {
+    if (!Sink().show) return false;
+    Sink().show(Sink().owner, message);
+    return true;
+}
+
+#if __cpp_exceptions
 void RunGuarded(GuardedCall handler) {
     std::u16string message;
     try {
@@ -33,7 +42,10 @@ void RunGuarded(GuardedCall handler) {
     } catch (const std::exception& e) {
         message = FromAscii(e.what());
     }
-    if (Sink().show) Sink().show(Sink().owner, message);
+    ReportError(message);
 }
+#else
+void RunGuarded(GuardedCall handler) { handler(); }
+#endif
 
 }  // namespace convert

@@ -1,6 +1,7 @@
 // Every event handler runs inside this guard: an error that a handler does not
 // catch ends that handler and goes to the application's error display, and
-// never unwinds through the system's window procedures.
+// never unwinds through the system's window procedures. Without exceptions
+// (the shipped program) the guard only calls the handler.
 #pragma once
 
 #include <memory>
@@ -35,5 +36,11 @@ private:
 
 void SetErrorSink(ErrorSink sink);
 void RunGuarded(GuardedCall handler);
+
+// Hands a message to the application's error display: what RunGuarded does
+// with an error that a handler lets escape, for the handlers of a program
+// built without exceptions, which return their errors instead. False when
+// there is no error display (yet).
+bool ReportError(const std::u16string& message);
 
 }  // namespace convert

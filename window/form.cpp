@@ -19,7 +19,14 @@ std::unique_ptr<Control> MakeControl(const ControlDesc& desc) {
         case ControlKind::Button: return std::make_unique<Button>(desc);
         case ControlKind::Panel: return std::make_unique<Panel>(desc);
     }
-    throw BuildError("unknown control kind");
+    return nullptr;
+}
+
+template <typename Event>
+std::optional<BuildError> Bind(Event& event, Event handler, std::string_view name) {
+    if (!handler) return BuildError("the window has no handler ", name);
+    event = std::move(handler);
+    return std::nullopt;
 }
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
@@ -57,18 +64,20 @@ void Form::Register() const {
     Panel::Register();
 }
 
-void Form::Build() {
+std::optional<BuildError> Form::Build() {
     Register();
     const std::wstring class_name = Widen(desc_.class_name);
     hwnd_ = CreateWindowExW(ExStyle(), class_name.c_str(), desc_.caption, Style(), desc_.left,
                             desc_.top, desc_.width, desc_.height, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
-    if (!hwnd_) throw BuildError("the window could not be created");
+    if (!hwnd_) return BuildError("the window could not be created");
 
     panel_ = std::make_unique<Panel>(*desc_.panel);
     panel_->Create(hwnd_);
     for (const ControlDesc& row : desc_.controls) {
-        controls_.push_back(MakeControl(row));
+        std::unique_ptr<Control> control = MakeControl(row);
+        if (!control) return BuildError("unknown control kind");
+        controls_.push_back(std::move(control));
         controls_.back()->Create(panel_->Handle());
     }
     // The group frame is drawn under the controls it surrounds; it is not a
@@ -86,39 +95,47 @@ void Form::Build() {
 
     // A control named by a label reads the label's text when asked.
     for (const auto& control : controls_) {
-        if (const char* label = control->Desc().labelled_by) control->SetLabelledBy(Find(label).Handle());
+        const char* label = control->Desc().labelled_by;
+        if (!label) continue;
+        const Control* labelling = Find(label);
+        if (!labelling) return BuildError("no control named ", label);
+        control->SetLabelledBy(labelling->Handle());
     }
 
     ChooseDisplayFace();
     ApplyLayout(DpiForWindow(hwnd_));
 
     for (const EventBinding& binding : desc_.events) {
-        if (std::string_view(binding.event) != "OnShow") {
-            throw BuildError("unknown form event ", binding.event);
-        }
-        OnShow = NotifyHandler(binding.handler);
+        if (std::string_view(binding.event) != "OnShow") return BuildError("unknown form event ", binding.event);
+        if (auto error = Bind(OnShow, NotifyHandler(binding.handler), binding.handler)) return error;
     }
-    BindEvents(*panel_);
-    for (const auto& control : controls_) BindEvents(*control);
+    if (auto error = BindEvents(*panel_)) return error;
+    for (const auto& control : controls_) {
+        if (auto error = BindEvents(*control)) return error;
+    }
 
     focus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    return std::nullopt;
 }
 
-void Form::BindEvents(Control& control) {
+std::optional<BuildError> Form::BindEvents(Control& control) {
     for (const EventBinding& binding : control.Desc().events) {
         const std::string_view event = binding.event;
+        std::optional<BuildError> error;
         if (event == "OnClick") {
-            control.OnClick = NotifyHandler(binding.handler);
+            error = Bind(control.OnClick, NotifyHandler(binding.handler), binding.handler);
         } else if (event == "OnMouseEnter") {
-            control.OnMouseEnter = NotifyHandler(binding.handler);
+            error = Bind(control.OnMouseEnter, NotifyHandler(binding.handler), binding.handler);
         } else if (event == "OnMouseLeave") {
-            control.OnMouseLeave = NotifyHandler(binding.handler);
+            error = Bind(control.OnMouseLeave, NotifyHandler(binding.handler), binding.handler);
         } else if (event == "OnKeyPress") {
-            control.OnKeyPress = KeyPressHandler(binding.handler);
+            error = Bind(control.OnKeyPress, KeyPressHandler(binding.handler), binding.handler);
         } else {
-            throw BuildError("unknown event ", binding.event);
+            error = BuildError("unknown event ", binding.event);
         }
+        if (error) return error;
     }
+    return std::nullopt;
 }
 
 // The designed face may have no Chinese glyphs (it has none on most
@@ -187,12 +204,12 @@ int Form::Height() const {
     return rect.bottom - rect.top;
 }
 
-Control& Form::Find(std::string_view name) const {
-    if (panel_ && name == panel_->Desc().name) return *panel_;
+Control* Form::Find(std::string_view name) const {
+    if (panel_ && name == panel_->Desc().name) return panel_.get();
     for (const auto& control : controls_) {
-        if (name == control->Desc().name) return *control;
+        if (name == control->Desc().name) return control.get();
     }
-    throw BuildError("no control named ", name);
+    return nullptr;
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

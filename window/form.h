@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "window/build_error.h"
 #include "window/controls.h"
 #include "window/form_description.h"
 #include "window/gdi.h"
@@ -27,22 +29,23 @@ public:
     virtual ~Form();
 
     // Creates the window and its controls at the designed place and binds
-    // every described event to the handler of that name. Throws
-    // BuildError for a handler the window does not have.
-    void Build();
+    // every described event to the handler of that name. The error names a
+    // handler the window does not have, or says that the system refused.
+    std::optional<BuildError> Build();
     // Runs OnShow, then shows the window with the launcher's show command.
     void Show(int show_command);
 
     HWND Handle() const { return hwnd_; }
     int Width() const;
     int Height() const;
-    Control& Find(std::string_view name) const;
+    Control* Find(std::string_view name) const;  // null when there is none
 
     SizeConstraints Constraints;
     NotifyEvent OnShow;
 
 protected:
-    // The window's methods by name, for binding the description's events.
+    // The window's methods by name, for binding the description's events;
+    // empty when the window has none of that name.
     virtual NotifyEvent NotifyHandler(std::string_view name) = 0;
     virtual KeyPressEvent KeyPressHandler(std::string_view name) = 0;
 
@@ -50,7 +53,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam);
     void Register() const;
-    void BindEvents(Control& control);
+    std::optional<BuildError> BindEvents(Control& control);
     void ChooseDisplayFace();
     void ApplyLayout(int dpi);
     DWORD Style() const { return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN; }

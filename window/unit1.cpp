@@ -3,6 +3,7 @@
 #include <string>
 
 #include "window/build_error.h"
+#include "window/event_guard.h"
 #include "window/field_keys.h"
 #include "window/screen_cursor.h"
 #include "window/system_library.h"
@@ -49,11 +50,14 @@ constexpr ControlKind kKindOf<RadioButton> = ControlKind::RadioButton;
 template <>
 constexpr ControlKind kKindOf<Button> = ControlKind::Button;
 
+// Points `member` at the named control.
 template <typename T>
-T& Take(const Form& form, std::string_view name) {
-    Control& control = form.Find(name);
-    if (control.Desc().kind != kKindOf<T>) throw BuildError("control of another kind: ", name);
-    return static_cast<T&>(control);
+std::optional<BuildError> Take(const Form& form, T*& member, std::string_view name) {
+    Control* control = form.Find(name);
+    if (!control) return BuildError("no control named ", name);
+    if (control->Desc().kind != kKindOf<T>) return BuildError("control of another kind: ", name);
+    member = static_cast<T*>(control);
+    return std::nullopt;
 }
 
 void FilterFieldKey(wchar_t& key) {
@@ -64,28 +68,29 @@ void FilterFieldKey(wchar_t& key) {
 
 TForm1::TForm1() : Form(Form1Description()) {}
 
-void TForm1::Create() {
-    Build();
-    Panel1 = &Take<Panel>(*this, "Panel1");
-    Label1 = &Take<Label>(*this, "Label1");
-    Label2 = &Take<Label>(*this, "Label2");
-    Label3 = &Take<Label>(*this, "Label3");
-    Label4 = &Take<Label>(*this, "Label4");
-    Label8 = &Take<Label>(*this, "Label8");
-    Edit1 = &Take<Edit>(*this, "Edit1");
-    Edit2 = &Take<Edit>(*this, "Edit2");
-    Edit3 = &Take<Edit>(*this, "Edit3");
-    RadioGroup1 = &Take<RadioGroup>(*this, "RadioGroup1");
-    RadioButton1 = &Take<RadioButton>(*this, "RadioButton1");
-    RadioButton2 = &Take<RadioButton>(*this, "RadioButton2");
-    Button1 = &Take<Button>(*this, "Button1");
+std::optional<BuildError> TForm1::Create() {
+    std::optional<BuildError> error = Build();
+    if (!error) error = Take(*this, Panel1, "Panel1");
+    if (!error) error = Take(*this, Label1, "Label1");
+    if (!error) error = Take(*this, Label2, "Label2");
+    if (!error) error = Take(*this, Label3, "Label3");
+    if (!error) error = Take(*this, Label4, "Label4");
+    if (!error) error = Take(*this, Label8, "Label8");
+    if (!error) error = Take(*this, Edit1, "Edit1");
+    if (!error) error = Take(*this, Edit2, "Edit2");
+    if (!error) error = Take(*this, Edit3, "Edit3");
+    if (!error) error = Take(*this, RadioGroup1, "RadioGroup1");
+    if (!error) error = Take(*this, RadioButton1, "RadioButton1");
+    if (!error) error = Take(*this, RadioButton2, "RadioButton2");
+    if (!error) error = Take(*this, Button1, "Button1");
+    return error;
 }
 
 NotifyEvent TForm1::NotifyHandler(std::string_view name) {
     for (const NotifyMethod& m : kNotifyMethods) {
         if (m.name == name) return [this, method = m.method](Control& sender) { (this->*method)(sender); };
     }
-    throw BuildError("the window has no handler ", name);
+    return {};
 }
 
 KeyPressEvent TForm1::KeyPressHandler(std::string_view name) {
@@ -94,12 +99,16 @@ KeyPressEvent TForm1::KeyPressHandler(std::string_view name) {
             return [this, method = m.method](Control& sender, wchar_t& key) { (this->*method)(sender, key); };
         }
     }
-    throw BuildError("the window has no handler ", name);
+    return {};
 }
 
 // ---- Convert command ----
 
-void TForm1::Button1Click(Control&) { RunConvertCommand(*this); }
+// A refused field or a result too large ends the command; its message goes
+// to the application's error display.
+void TForm1::Button1Click(Control&) {
+    if (const std::optional<Error> error = TryRunConvertCommand(*this)) ReportError(error->message);
+}
 
 Edit& TForm1::Field(FieldId field) const {
     switch (field) {

@@ -1,6 +1,7 @@
 // The converter window and its handlers.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,7 @@ public:
     TForm1();
 
     // Builds the window from its description and takes its controls.
-    void Create();
+    std::optional<BuildError> Create();
 
     Panel* Panel1 = nullptr;
     Label* Label1 = nullptr;
