@@ -1,6 +1,7 @@
 #include "core/integer_text.h"
 
 #include <charconv>
+#include <optional>
 
 namespace convert {
 namespace {
@@ -19,13 +20,9 @@ int HexDigitValue(char16_t c) {
     return -1;
 }
 
-}  // namespace
-
-#if __cpp_exceptions
-std::int32_t TextToInteger(std::u16string_view text) { return ValueOrThrow(TryTextToInteger(text)); }
-#endif
-
-Result<std::int32_t> TryTextToInteger(std::u16string_view text) {
+// The value, or nothing when the rules refuse the text; kept free of the
+// error message so that the common case returns in registers.
+[[gnu::always_inline]] inline std::optional<std::int32_t> Parse(std::u16string_view text) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && text[i] == u' ') ++i;
@@ -45,7 +42,7 @@ Result<std::int32_t> TryTextToInteger(std::u16string_view text) {
         i += 2;
     }
 
-    if (i == n) return Refuse(text);  // empty, or a sign or prefix with nothing after it
+    if (i == n) return std::nullopt;  // empty, or a sign or prefix with nothing after it
 
     // Both forms accumulate in 32 unsigned bits; the checks before each
     // further digit keep the value from ever wrapping.
@@ -53,8 +50,8 @@ Result<std::int32_t> TryTextToInteger(std::u16string_view text) {
     if (hex) {
         for (std::size_t first = i; i < n; ++i) {
             const int digit = HexDigitValue(text[i]);
-            if (digit < 0) return Refuse(text);
-            if (i != first && value > 0x0FFFFFFFu) return Refuse(text);
+            if (digit < 0) return std::nullopt;
+            if (i != first && value > 0x0FFFFFFFu) return std::nullopt;
             value = value * 16u + static_cast<std::uint32_t>(digit);
         }
         // The 32-bit pattern is the signed value; "-" negates it modulo 2^32.
@@ -64,16 +61,30 @@ Result<std::int32_t> TryTextToInteger(std::u16string_view text) {
 
     for (std::size_t first = i; i < n; ++i) {
         const char16_t c = text[i];
-        if (c < u'0' || c > u'9') return Refuse(text);
-        if (i != first && value > 214748364u) return Refuse(text);
+        if (c < u'0' || c > u'9') return std::nullopt;
+        if (i != first && value > 214748364u) return std::nullopt;
         value = value * 10u + static_cast<std::uint32_t>(c - u'0');
     }
     if (negative) {
-        if (value > 2147483648u) return Refuse(text);
+        if (value > 2147483648u) return std::nullopt;
         return static_cast<std::int32_t>(0u - value);
     }
-    if (value > 2147483647u) return Refuse(text);
+    if (value > 2147483647u) return std::nullopt;
     return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+#if __cpp_exceptions
+std::int32_t TextToInteger(std::u16string_view text) {
+    if (const auto value = Parse(text)) return *value;
+    Throw(Refuse(text));
+}
+#endif
+
+Result<std::int32_t> TryTextToInteger(std::u16string_view text) {
+    if (const auto value = Parse(text)) return *value;
+    return Refuse(text);
 }
 
 std::u16string IntegerToText(std::int32_t value) {
