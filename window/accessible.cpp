@@ -15,12 +15,6 @@ namespace {
 // The Windows Chinese name of a link's action.
 constexpr wchar_t kLinkAction[] = L"跳转";
 
-template <typename Fn>
-Fn* Proc(HMODULE module, const char* name) {
-    // The cast is how GetProcAddress results are used.
-    return module ? reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 using CreateStdAccessibleObjectFn = HRESULT WINAPI(HWND, LONG, REFIID, void**);
 using LresultFromObjectFn = LRESULT WINAPI(REFIID, WPARAM, LPUNKNOWN);
 using CoInitializeExFn = HRESULT WINAPI(LPVOID, DWORD);
@@ -51,11 +45,11 @@ const Runtime* LoadRuntime() {
         const HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
         const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
         const HMODULE oleaut32 = LoadSystemLibrary(L"oleaut32.dll");
-        r.create_standard = Proc<CreateStdAccessibleObjectFn>(oleacc, "CreateStdAccessibleObject");
-        r.lresult_from_object = Proc<LresultFromObjectFn>(oleacc, "LresultFromObject");
-        r.sys_alloc_string_len = Proc<SysAllocStringLenFn>(oleaut32, "SysAllocStringLen");
-        r.co_initialize_ex = Proc<CoInitializeExFn>(ole32, "CoInitializeEx");
-        r.co_uninitialize = Proc<CoUninitializeFn>(ole32, "CoUninitialize");
+        r.create_standard = ProcAddress<CreateStdAccessibleObjectFn>(oleacc, "CreateStdAccessibleObject");
+        r.lresult_from_object = ProcAddress<LresultFromObjectFn>(oleacc, "LresultFromObject");
+        r.sys_alloc_string_len = ProcAddress<SysAllocStringLenFn>(oleaut32, "SysAllocStringLen");
+        r.co_initialize_ex = ProcAddress<CoInitializeExFn>(ole32, "CoInitializeEx");
+        r.co_uninitialize = ProcAddress<CoUninitializeFn>(ole32, "CoUninitialize");
         return r.create_standard && r.lresult_from_object && r.sys_alloc_string_len && r.co_initialize_ex &&
                r.co_uninitialize;
     }();

@@ -10,4 +10,12 @@ namespace convert {
 // stays loaded for the life of the process.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// A function of a loaded module, as the function type Fn; nullptr when the
+// module or the function is missing (older Windows versions).
+template <typename Fn>
+Fn* ProcAddress(HMODULE module, const char* name) {
+    // The cast is how GetProcAddress results are used.
+    return module ? reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 }  // namespace convert

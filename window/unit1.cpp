@@ -167,14 +167,9 @@ void TForm1::Label8MouseLeave(Control&) {
 // on the first click, not at start-up: under Wine loading it costs a third
 // of the start-up time.
 void TForm1::Label8Click(Control&) {
-    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
-    static const auto shell_execute = [] {
-        HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
-        // The cast is how GetProcAddress results are used.
-        return shell32 ? reinterpret_cast<ShellExecuteFn>(
-                             reinterpret_cast<void*>(GetProcAddress(shell32, "ShellExecuteW")))
-                       : nullptr;
-    }();
+    using ShellExecuteFn = HINSTANCE WINAPI(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    static const auto shell_execute =
+        ProcAddress<ShellExecuteFn>(LoadSystemLibrary(L"shell32.dll"), "ShellExecuteW");
     if (shell_execute) shell_execute(Handle(), nullptr, HomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
