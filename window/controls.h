@@ -43,11 +43,12 @@ public:
     std::wstring Text() const;
     void SetText(std::wstring_view text);
 
-    // Creates the window; the parent owns it (destroyed with the parent).
-    void Create(HWND parent);
-    // Places the control and gives it its font (the parent's unless it has its
-    // own, which it builds for this DPI).
-    virtual void Layout(const LayoutScale& scale, int dpi, HFONT parent_font);
+    // Creates the window in its place with its font (the parent's unless it
+    // has its own, which it builds for this DPI); the parent owns it
+    // (destroyed with the parent).
+    void Create(HWND parent, const LayoutScale& scale, int dpi, HFONT parent_font);
+    // Places the control again and gives it its font, for a new scale or DPI.
+    void Layout(const LayoutScale& scale, int dpi, HFONT parent_font);
 
     // Reflected from the parent.
     virtual void Command(WORD /*code*/) {}
@@ -70,6 +71,8 @@ protected:
     virtual LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Default(UINT msg, WPARAM wparam, LPARAM lparam);
     void Fire(const NotifyEvent& event);
+    // Runs once the control has its font and place.
+    virtual void Fit() {}
     HFONT CurrentFont() const { return own_font_.get() ? own_font_.get() : parent_font_; }
     void ApplyOwnFont(BOOL redraw);
 
@@ -78,6 +81,8 @@ protected:
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    RECT Bounds(const LayoutScale& scale, HWND parent) const;
+    void ApplyFont(int dpi, HFONT parent_font);
 
     const ControlDesc& desc_;
     HWND hwnd_ = nullptr;
@@ -94,7 +99,6 @@ private:
 class Label final : public Control {
 public:
     using Control::Control;
-    void Layout(const LayoutScale& scale, int dpi, HFONT parent_font) override;
     void Command(WORD code) override;
     HBRUSH CtlColor(HDC dc) override;
 
@@ -109,7 +113,7 @@ private:
     const wchar_t* ClassName() const override { return L"Static"; }
     DWORD Style() const override;
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
-    void AutoSize();
+    void Fit() override;
     void Leave();
 
     static inline Label* hovered_ = nullptr;  // the label the pointer is in; not ours
@@ -118,13 +122,13 @@ private:
 class Edit final : public Control {
 public:
     using Control::Control;
-    void Layout(const LayoutScale& scale, int dpi, HFONT parent_font) override;
 
 private:
     const wchar_t* ClassName() const override { return L"Edit"; }
     DWORD Style() const override;
     DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    void Fit() override;
 };
 
 // A frame drawn around other controls; it has no caption and no items.

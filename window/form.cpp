@@ -66,19 +66,26 @@ void Form::Register() const {
 
 std::optional<BuildError> Form::Build() {
     Register();
+    ChooseDisplayFace();
+    // The window is made at its size and its controls in their places, for the
+    // system's DPI; a window that opens on a monitor of another DPI is laid out
+    // again below.
+    const int dpi = SystemDpi();
+    const LayoutScale scale = MakeFonts(dpi);
+    const SIZE size = WindowSize(scale, dpi);
     const std::wstring class_name = Widen(desc_.class_name);
-    hwnd_ = CreateWindowExW(ExStyle(), class_name.c_str(), desc_.caption, Style(), desc_.left,
-                            desc_.top, desc_.width, desc_.height, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateWindowExW(ExStyle(), class_name.c_str(), desc_.caption, Style(), desc_.left, desc_.top,
+                            size.cx, size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return BuildError("the window could not be created");
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     panel_ = std::make_unique<Panel>(*desc_.panel);
-    panel_->Create(hwnd_);
+    panel_->Create(hwnd_, scale, dpi, font_.get());
     for (const ControlDesc& row : desc_.controls) {
         std::unique_ptr<Control> control = MakeControl(row);
         if (!control) return BuildError("unknown control kind");
         controls_.push_back(std::move(control));
-        controls_.back()->Create(panel_->Handle());
+        controls_.back()->Create(panel_->Handle(), scale, dpi, font_.get());
     }
     // The group frame is drawn under the controls it surrounds; it is not a
     // tab stop, so lowering it leaves the tab order (the creation order) alone.
@@ -102,8 +109,7 @@ std::optional<BuildError> Form::Build() {
         control->SetLabelledBy(labelling->Handle());
     }
 
-    ChooseDisplayFace();
-    ApplyLayout(DpiForWindow(hwnd_));
+    if (const int window_dpi = DpiForWindow(hwnd_); window_dpi != dpi) ApplyLayout(window_dpi);
 
     for (const EventBinding& binding : desc_.events) {
         if (std::string_view(binding.event) != "OnShow") return BuildError("unknown form event ", binding.event);
@@ -148,7 +154,7 @@ void Form::ChooseDisplayFace() {
     }
     texts += L"《＝";
 
-    WindowDC dc(hwnd_);
+    WindowDC dc(nullptr);  // the screen's: the window is not made yet
     const wchar_t* faces[] = {desc_.font.face, L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun",
                               L"NSimSun", L"SimHei"};
     for (const wchar_t* face : faces) {
@@ -159,27 +165,33 @@ void Form::ChooseDisplayFace() {
     SetDisplayFace(desc_.font.face);  // none has them all: the system's font linking may
 }
 
-void Form::ApplyLayout(int dpi) {
+LayoutScale Form::MakeFonts(int dpi) {
     font_ = MakeFont(MakeLogFont(desc_.font, dpi));
 
     // The controls scale with the height of the designed face's text.
     LayoutScale scale{desc_.text_height, desc_.text_height};
-    {
-        LOGFONTW designed{};
-        designed.lfHeight = MulDiv(desc_.font.height, dpi, 96);
-        designed.lfCharSet = desc_.font.charset;
-        wcsncpy(designed.lfFaceName, desc_.font.face, LF_FACESIZE - 1);
-        const Font measure = MakeFont(designed);
-        WindowDC dc(hwnd_);
-        SelectObjectScope select(dc.get(), measure.get());
-        SIZE size{};
-        if (GetTextExtentPoint32W(dc.get(), L"0", 1, &size) && size.cy > 0) scale.text_height = size.cy;
-    }
+    LOGFONTW designed{};
+    designed.lfHeight = MulDiv(desc_.font.height, dpi, 96);
+    designed.lfCharSet = desc_.font.charset;
+    wcsncpy(designed.lfFaceName, desc_.font.face, LF_FACESIZE - 1);
+    const Font measure = MakeFont(designed);
+    WindowDC dc(nullptr);
+    SelectObjectScope select(dc.get(), measure.get());
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc.get(), L"0", 1, &size) && size.cy > 0) scale.text_height = size.cy;
+    return scale;
+}
 
+SIZE Form::WindowSize(const LayoutScale& scale, int dpi) const {
     RECT rect{0, 0, scale(desc_.client_width), scale(desc_.client_height)};
     AdjustWindowRectForDpi(rect, Style(), ExStyle(), dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Form::ApplyLayout(int dpi) {
+    const LayoutScale scale = MakeFonts(dpi);
+    const SIZE size = WindowSize(scale, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     panel_->Layout(scale, dpi, font_.get());

@@ -55,6 +55,10 @@ private:
     void Register() const;
     std::optional<BuildError> BindEvents(Control& control);
     void ChooseDisplayFace();
+    // Makes the window's font for this DPI; returns the layout's scale.
+    LayoutScale MakeFonts(int dpi);
+    SIZE WindowSize(const LayoutScale& scale, int dpi) const;
+    // Lays the existing window out again for a new DPI.
     void ApplyLayout(int dpi);
     DWORD Style() const { return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN; }
     DWORD ExStyle() const { return WS_EX_CONTROLPARENT; }
