@@ -58,10 +58,16 @@ void Control::SetText(std::wstring_view text) {
     SetWindowTextW(hwnd_, copy.c_str());
 }
 
-// Controls are made where they belong: moving them afterwards costs a
-// visible share of the start-up time under Wine.
+// Controls are made where they belong, at their size and with their font:
+// moving or sizing them afterwards costs a visible share of the start-up time
+// under Wine.
 void Control::Create(HWND parent, const LayoutScale& scale, int dpi, HFONT parent_font) {
     previous_sibling_ = GetWindow(GetWindow(parent, GW_CHILD), GW_HWNDLAST);
+    text_color_ = ToColorRef(desc_.own_font ? desc_.font.color : ColorDesc{});
+    underline_ = desc_.own_font && desc_.font.underline;
+    dpi_ = dpi;
+    parent_font_ = parent_font;
+    if (desc_.own_font) own_font_ = MakeOwnFont();
     const RECT bounds = Bounds(scale, parent);
     hwnd_ = CreateWindowExW(ExStyle(), ClassName(), desc_.text ? desc_.text : L"", Style(), bounds.left,
                             bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
@@ -70,17 +76,20 @@ void Control::Create(HWND parent, const LayoutScale& scale, int dpi, HFONT paren
     if (!hwnd_) return;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    text_color_ = ToColorRef(desc_.own_font ? desc_.font.color : ColorDesc{});
-    underline_ = desc_.own_font && desc_.font.underline;
-    ApplyFont(dpi, parent_font);
-    Fit();
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
+    Created();
 }
 
 void Control::Layout(const LayoutScale& scale, int dpi, HFONT parent_font) {
-    ApplyFont(dpi, parent_font);
+    dpi_ = dpi;
+    parent_font_ = parent_font;
+    if (desc_.own_font) {
+        ApplyOwnFont(FALSE);
+    } else {
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(parent_font_), FALSE);
+    }
     const RECT bounds = Bounds(scale, GetParent(hwnd_));
     MoveWindow(hwnd_, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, TRUE);
-    Fit();
 }
 
 RECT Control::Bounds(const LayoutScale& scale, HWND parent) const {
@@ -96,21 +105,15 @@ RECT Control::Bounds(const LayoutScale& scale, HWND parent) const {
     return bounds;
 }
 
-void Control::ApplyFont(int dpi, HFONT parent_font) {
-    dpi_ = dpi;
-    parent_font_ = parent_font;
-    if (desc_.own_font) {
-        ApplyOwnFont(FALSE);
-    } else {
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(parent_font_), FALSE);
-    }
+Font Control::MakeOwnFont() const {
+    FontDesc font = desc_.font;
+    font.underline = underline_;
+    return MakeFont(MakeLogFont(font, dpi_));
 }
 
 // The control lets go of its old font before it is deleted.
 void Control::ApplyOwnFont(BOOL redraw) {
-    FontDesc font = desc_.font;
-    font.underline = underline_;
-    Font old = std::exchange(own_font_, MakeFont(MakeLogFont(font, dpi_)));
+    Font old = std::exchange(own_font_, MakeOwnFont());
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), redraw);
 }
 
@@ -182,14 +185,18 @@ bool ReflectToChild(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
 
 DWORD Label::Style() const { return WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY; }
 
-// Labels take the size of their text.
-void Label::Fit() {
-    const std::wstring text = Text();
-    WindowDC dc(Handle());
+// Labels take the size of their text, measured before the label exists on
+// the screen's DC, which has the same metrics as the label's own.
+RECT Label::Bounds(const LayoutScale& scale, HWND parent) const {
+    RECT bounds = Control::Bounds(scale, parent);
+    const std::wstring text = Handle() ? Text() : std::wstring(Desc().text ? Desc().text : L"");
+    WindowDC dc(nullptr);
     SelectObjectScope select(dc.get(), CurrentFont());
     SIZE size{};
     GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    bounds.right = bounds.left + size.cx;
+    bounds.bottom = bounds.top + size.cy;
+    return bounds;
 }
 
 void Label::Command(WORD code) {
@@ -255,7 +262,7 @@ void Label::PointerOver(HWND hwnd) {
 
 DWORD Edit::Style() const { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL | ES_LEFT; }
 
-void Edit::Fit() {
+void Edit::Created() {
     SendMessageW(Handle(), EM_SETLIMITTEXT, 0, 0);  // no length limit
 }
 

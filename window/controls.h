@@ -71,8 +71,10 @@ protected:
     virtual LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Default(UINT msg, WPARAM wparam, LPARAM lparam);
     void Fire(const NotifyEvent& event);
-    // Runs once the control has its font and place.
-    virtual void Fit() {}
+    // The control's place and size in its parent for this scale.
+    virtual RECT Bounds(const LayoutScale& scale, HWND parent) const;
+    // Runs once the control's window exists, with its font.
+    virtual void Created() {}
     HFONT CurrentFont() const { return own_font_.get() ? own_font_.get() : parent_font_; }
     void ApplyOwnFont(BOOL redraw);
 
@@ -81,8 +83,7 @@ protected:
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    RECT Bounds(const LayoutScale& scale, HWND parent) const;
-    void ApplyFont(int dpi, HFONT parent_font);
+    Font MakeOwnFont() const;
 
     const ControlDesc& desc_;
     HWND hwnd_ = nullptr;
@@ -113,7 +114,7 @@ private:
     const wchar_t* ClassName() const override { return L"Static"; }
     DWORD Style() const override;
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
-    void Fit() override;
+    RECT Bounds(const LayoutScale& scale, HWND parent) const override;
     void Leave();
 
     static inline Label* hovered_ = nullptr;  // the label the pointer is in; not ours
@@ -128,7 +129,7 @@ private:
     DWORD Style() const override;
     DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
-    void Fit() override;
+    void Created() override;
 };
 
 // A frame drawn around other controls; it has no caption and no items.
