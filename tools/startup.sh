@@ -39,7 +39,7 @@ field() { grep "^program $1:" <<<"$result" | sed -E "s/.*$2.*/\1/"; }
 median() { field "$1" 'median ([0-9.]+) ms \(quartiles ([0-9.]+) to ([0-9.]+)\)'; }
 quartiles() { field "$1" 'quartiles ([0-9.]+ to [0-9.]+)\)'; }
 peak() { field "$1" 'peak working set ([0-9]+) KiB'; }
-idle() { field "$1" 'idle CPU ([0-9.]+ ms per [0-9]+ ms)'; }
+idle() { field "$1" 'idle CPU ([0-9.]+ ms in [0-9]+ s \(some in [0-9]+ of them\))'; }
 ratio() { grep "^ratio convert.exe / $1:" <<<"$result" | sed -E 's/.*: median ([0-9.]+) \((.*)\); peak working set ([0-9.]+)/\1|\2|\3/'; }
 IFS='|' read -r plain_ratio plain_spread plain_peak <<<"$(ratio plain_window.exe)"
 IFS='|' read -r min_ratio min_spread min_peak <<<"$(ratio minimal_window.exe)"
@@ -70,8 +70,10 @@ next to each other count). Platform: $platform. $rounds rounds; in each, the thr
 below start one after the other, in an order that rotates every round. Start-up is the time from
 process creation to the first visible top-level window; the ratio is taken in each round and its
 median and spread over the rounds are given. The peak working set is read 200 ms after the
-window shows; the idle CPU time is the largest CPU time a program used in 1 s of its window sitting
-idle (first three rounds).
+window shows; the idle CPU time is what a program used while its window sat idle for 1 s in each of
+the first ten rounds, in all, and in how many of those seconds it used any. Wine counts another
+process's CPU time in 10 ms clock ticks, so a program that does nothing still crosses a tick now
+and then; the minimal window does too.
 
 | program | median start-up (quartiles) | peak working set | idle CPU |
 |---|---|---|---|
