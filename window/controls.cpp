@@ -185,8 +185,9 @@ bool ReflectToChild(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
 
 DWORD Label::Style() const { return WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY; }
 
-// Labels take the size of their text, measured before the label exists on
-// the screen's DC, which has the same metrics as the label's own.
+// Labels take the size of their text. It is measured on the screen's DC,
+// which has the same metrics as the label's own, so that a label can be made
+// at its size.
 RECT Label::Bounds(const LayoutScale& scale, HWND parent) const {
     RECT bounds = Control::Bounds(scale, parent);
     const std::wstring text = Handle() ? Text() : std::wstring(Desc().text ? Desc().text : L"");

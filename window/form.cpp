@@ -71,7 +71,7 @@ std::optional<BuildError> Form::Build() {
     // system's DPI; a window that opens on a monitor of another DPI is laid out
     // again below.
     const int dpi = SystemDpi();
-    const LayoutScale scale = MakeFonts(dpi);
+    const LayoutScale scale = MakeFontAndScale(dpi);
     const SIZE size = WindowSize(scale, dpi);
     const std::wstring class_name = Widen(desc_.class_name);
     hwnd_ = CreateWindowExW(ExStyle(), class_name.c_str(), desc_.caption, Style(), desc_.left, desc_.top,
@@ -165,7 +165,7 @@ void Form::ChooseDisplayFace() {
     SetDisplayFace(desc_.font.face);  // none has them all: the system's font linking may
 }
 
-LayoutScale Form::MakeFonts(int dpi) {
+LayoutScale Form::MakeFontAndScale(int dpi) {
     font_ = MakeFont(MakeLogFont(desc_.font, dpi));
 
     // The controls scale with the height of the designed face's text.
@@ -189,7 +189,7 @@ SIZE Form::WindowSize(const LayoutScale& scale, int dpi) const {
 }
 
 void Form::ApplyLayout(int dpi) {
-    const LayoutScale scale = MakeFonts(dpi);
+    const LayoutScale scale = MakeFontAndScale(dpi);
     const SIZE size = WindowSize(scale, dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);

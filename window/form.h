@@ -56,7 +56,7 @@ private:
     std::optional<BuildError> BindEvents(Control& control);
     void ChooseDisplayFace();
     // Makes the window's font for this DPI; returns the layout's scale.
-    LayoutScale MakeFonts(int dpi);
+    LayoutScale MakeFontAndScale(int dpi);
     SIZE WindowSize(const LayoutScale& scale, int dpi) const;
     // Lays the existing window out again for a new DPI.
     void ApplyLayout(int dpi);
