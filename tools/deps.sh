@@ -1,32 +1,111 @@
 #!/usr/bin/env bash
-# Installs from Debian whatever the build, the tests and the window need and
-# is missing. Quick when everything is there. Needs root (or sudo) only when
-# something is missing.
+# Installs from Debian what one command needs and is missing, and nothing
+# more: tools/deps.sh run|test|release|bench. Quick when everything is there.
+# Needs root (or sudo) only when something is missing.
+#
+# A package is required (the command cannot work without it) or wanted (one
+# optional stage needs it: when it cannot be installed the stage is skipped,
+# and this says which). A package index that fails to download does not stop
+# the set-up: the install decides whether what is needed can still be had.
 set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
 
-packages=(
-  cmake ninja-build g++ googletest libbenchmark-dev clang libclang-rt-14-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
-  wine wine64 wine32:i386
-  xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei fonts-wine
-  zip python3
-  qemu-user-static  # the 32-bit tests where the kernel runs no 32-bit code
-)
+command=${1:-}
+case $command in run | test | release | bench) ;; *)
+  echo "usage: tools/deps.sh run|test|release|bench" >&2
+  exit 2
+  ;;
+esac
+
+# ---- The one list, by command ----
+build=(cmake ninja-build
+       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix     # the compilers
+       g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32)    # the runtime the shipped program links
+fonts=(fonts-wqy-microhei fonts-wine)   # the Chinese texts; the caption buttons' Marlett
+required=() wanted=()
+declare -A skips=()  # wanted package -> what is skipped without it
+
+# Wine for the architecture the window runs in: the 32-bit build where this
+# machine runs 32-bit code, else the 64-bit one.
+if can_run_32bit; then wine_pkgs=(wine wine32:i386); else wine_pkgs=(wine wine64); fi
+
+case $command in
+  run)
+    required=("${build[@]}" "${wine_pkgs[@]}" "${fonts[@]}" x11-utils)
+    # No display: a virtual one, and a screenshot of it.
+    [ -n "${DISPLAY:-}" ] || required+=(xvfb imagemagick)
+    ;;
+  test)
+    required=("${build[@]}" g++ googletest clang libclang-rt-14-dev wine wine64 "${fonts[@]}"
+              xvfb x11-utils python3 git)
+    if can_run_32bit; then
+      required+=(wine32:i386)
+    else
+      # The 32-bit program where the kernel runs no 32-bit code: 32-bit Wine
+      # through qemu's user-mode emulation.
+      wanted+=(wine32:i386 qemu-user-static)
+      skips[wine32:i386]="the 32-bit build's tests under qemu (unit tests, reference slice, window end to end)"
+      skips[qemu-user-static]=${skips[wine32:i386]}
+    fi
+    wanted+=(debootstrap)
+    skips[debootstrap]="the window tests under Wine 10 (a Debian 13 root)"
+    ;;
+  release) required=("${build[@]}" python3 git) ;;
+  bench) required=("${build[@]}" g++ libbenchmark-dev "${wine_pkgs[@]}" "${fonts[@]}" xvfb x11-utils python3) ;;
+esac
 
 installed() {
   dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'
 }
 
-missing=()
-for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
-[ ${#missing[@]} -eq 0 ] && exit 0
+missing_required=() missing_wanted=()
+for p in "${required[@]}"; do installed "$p" || missing_required+=("$p"); done
+for p in "${wanted[@]}"; do installed "$p" || missing_wanted+=("$p"); done
+[ $((${#missing_required[@]} + ${#missing_wanted[@]})) -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "tools/deps.sh: missing ${missing_required[*]} ${missing_wanted[*]}; installing needs root or sudo" >&2
+    [ ${#missing_required[@]} -eq 0 ] && exit 0
+    exit 1
+  fi
+  sudo=sudo
+fi
+# sudo drops the caller's environment: the setting goes on apt's own command line.
+apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q --no-install-recommends)
+
+echo "Installing for ./$command: ${missing_required[*]} ${missing_wanted[*]}"
+if printf '%s\n' "${missing_required[@]}" "${missing_wanted[@]}" | grep -q ':i386$' &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+# One failing index (a mirror in the middle of a sync, say) must not stop the
+# set-up: name it and go on.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! "${apt[@]}" update >"$log" 2>&1; then
+  echo "tools/deps.sh: apt-get update failed for these package indexes; going on with the others:"
+  grep -E '^(Err:|E: )' "$log" | sed 's/^/    /' || sed 's/^/    /' "$log"
+fi
+
+# Everything at once; when that fails, what is required, then each wanted
+# package on its own, so that one that cannot be had is named.
+"${apt[@]}" install "${missing_required[@]}" "${missing_wanted[@]}" && exit 0
+if [ ${#missing_required[@]} -gt 0 ] && ! "${apt[@]}" install "${missing_required[@]}"; then
+  echo "tools/deps.sh: these packages are needed for ./$command and cannot be installed:" >&2
+  for p in "${missing_required[@]}"; do
+    installed "$p" || "${apt[@]}" install --simulate "$p" >/dev/null 2>&1 || echo "    $p" >&2
+  done
+  exit 1
+fi
+for p in "${missing_wanted[@]}"; do
+  installed "$p" && continue
+  if ! "${apt[@]}" install "$p" >"$log" 2>&1; then
+    echo "!!! tools/deps.sh: cannot install $p ($(grep -m1 -E '^(E:| [^ ].*: Depends)' "$log" | sed 's/^ *//'))"
+    echo "!!!   skipped without it: ${skips[$p]}"
+  fi
+done
+exit 0

@@ -10,6 +10,7 @@
 #   tools/release.sh --check  makes the release twice, in two fresh clones of
 #                             this commit at different paths, with different
 #                             TZ, LANG and umask, and compares every file
+#                             (exit 77: not a git checkout, nothing to clone)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
@@ -68,12 +69,16 @@ PY
 }
 
 if [ "${1:-}" = --check ]; then
-  tools/deps.sh
+  tools/deps.sh release
+  if ! git rev-parse --verify -q HEAD >/dev/null 2>&1; then
+    echo "skipped: not a git checkout with a commit (a release is made from a commit)"
+    exit 77
+  fi
   check
   exit
 fi
 
-tools/deps.sh
+tools/deps.sh release
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "tools/release.sh: uncommitted changes; a release is made from a commit" >&2
   exit 1

@@ -14,7 +14,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 size=--full
 if [ "${1:-}" = --short ]; then size=; shift; fi
 
-tools/deps.sh
+tools/deps.sh test
 source tools/xvfb.sh
 source tools/wine-env.sh
 start_private_display
@@ -26,5 +26,8 @@ cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target convert_stress
 
 # A prefix of its own, so that a soak never shares a Wine server with ctest.
-exec tools/wine-run.sh "build/$preset/wineprefix-soak" "$preset" "build/$preset/tests/stress/convert_stress.exe" \
+# Not exec: the display and the Wine server are stopped when this script ends.
+prefix=build/$preset/wineprefix-soak
+on_exit "stop_wine_server '$prefix'"
+tools/wine-run.sh "$prefix" "$preset" "build/$preset/tests/stress/convert_stress.exe" \
   --gtest_filter=Soak.* $size "$@"

@@ -1,15 +1,22 @@
-# Sourced: starts a private Xvfb and exports DISPLAY; it is stopped when the
-# sourcing shell exits. Tests always use their own display so that they never
-# type into the user's windows.
+# Sourced: start_private_display starts a private Xvfb on a display number it
+# picks itself (-displayfd: no race with another run), exports DISPLAY, and
+# stops it when the sourcing shell exits. Tests always use their own display
+# so that they never type into the user's windows.
+source "$(dirname "${BASH_SOURCE[0]}")/on-exit.sh"
 start_private_display() {
-  local n=99
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local out
+  out=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
   XVFB_PID=$!
-  trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
+  on_exit "kill $XVFB_PID 2>/dev/null; rm -f '$out'"
   for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+    if [ -s "$out" ] && grep -q '^[0-9]' "$out"; then
+      export DISPLAY=":$(head -n1 "$out")"
+      return 0
+    fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  export DISPLAY=":$n"
+  echo "Xvfb did not start (is the package xvfb installed?)" >&2
+  return 1
 }
