@@ -7,6 +7,8 @@
 #   tools/i686-tests-qemu.sh [--start]   --start: then also start the shipped
 #   convert.exe and wait for its window (its own entry point and start-up are
 #   32-bit code that the tests do not run; about a minute more; needs DISPLAY)
+# Exit status: 0 passed, 1 a test failed, 77 it cannot run here (the last
+# line says why).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/wine-env.sh
@@ -15,17 +17,25 @@ if can_run_32bit; then
   exit 0
 fi
 
-if [ "$(id -u)" -ne 0 ]; then exec sudo "$0" "$@"; fi
-tools/deps.sh
+cannot() { echo "skipped: $*"; exit 77; }
+installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
+for p in wine32:i386 qemu-user-static; do
+  installed "$p" || cannot "$p is not installed (tools/deps.sh test said why)"
+done
+if [ "$(id -u)" -ne 0 ]; then
+  sudo -n true 2>/dev/null || cannot "registering qemu with binfmt_misc needs root"
+  exec sudo "$0" "$@"
+fi
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target convert_unit_tests reference_sweep convert
 
 binfmt=/proc/sys/fs/binfmt_misc
-[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
+[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" ||
+  cannot "binfmt_misc cannot be mounted here, so qemu cannot be registered"
 registered=""
 if [ ! -e "$binfmt/qemu-i386" ]; then
   printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-    >"$binfmt/register"
+    >"$binfmt/register" || cannot "binfmt_misc refused the qemu-i386 entry"
   registered=yes
 fi
 prefix=build/win32/wineprefix-qemu
@@ -40,14 +50,23 @@ trap cleanup EXIT
 # programs through the emulated 32-bit loader.
 tools/wine-prefix.sh "$prefix" win64 >/dev/null
 wine_env "$prefix" win64
-unit=$("$WINE" build/win32/tests/convert_unit_tests.exe)
+# A run passes on its exit status and its own words, never on a line that a
+# failing run prints too (GoogleTest's "[  PASSED  ]" counts the tests that passed).
+rc=0
+unit=$("$WINE" build/win32/tests/convert_unit_tests.exe 2>&1) || rc=$?
 echo "$unit"
-grep -q '^\[  PASSED  \]' <<<"$unit"
+if [ $rc -ne 0 ] || grep -q '^\[  FAILED  \]' <<<"$unit" || ! grep -q '^\[==========\] [1-9][0-9]* tests\? from .* ran' <<<"$unit"; then
+  echo "FAIL: the 32-bit unit tests under qemu (exit $rc)" >&2
+  exit 1
+fi
 # One thread: threads of a 32-bit program under the emulation are fragile.
 sweep=$("$WINE" build/win32/tests/reference_sweep.exe --threads 1 --cm-limit 2000000 --chi-limit 200 \
-  --cun-limit 20 --pairs 20000)
+  --cun-limit 20 --pairs 20000 2>&1) || rc=$?
 echo "$sweep"
-grep -q ' 0 mismatches' <<<"$sweep"
+if [ $rc -ne 0 ] || ! grep -q ' 0 mismatches' <<<"$sweep"; then
+  echo "FAIL: the 32-bit reference slice under qemu (exit $rc)" >&2
+  exit 1
+fi
 
 if [ "${1:-}" = --start ]; then
   caption='"厘米《＝》尺、寸 转化"'

@@ -132,6 +132,12 @@ def main(argv):
     for exe in exes:
         arch = arch_of(exe)
         found = imports(exe)
+        if not found:
+            # A program imports from kernel32 at least: none found means the
+            # table was not read, and nothing below would be checked.
+            print(f"FAIL {exe} ({arch}): no import found in `objdump -p` (its format changed?)")
+            failed = True
+            continue
         if update:
             list_path(arch).write_text(HEADER.format(arch=arch) + "".join(f"{i}\n" for i in sorted(found)))
             print(f"{list_path(arch).relative_to(ROOT)}: {len(found)} imports written")

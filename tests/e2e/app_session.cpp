@@ -90,15 +90,32 @@ std::string Utf8(std::wstring_view text) {
     return result;
 }
 
+namespace {
+// Every program a test starts ends with the test program, even one killed
+// for taking too long: they run in a job that is closed with it.
+HANDLE KillOnCloseJob() {
+    static const HANDLE job = [] {
+        HANDLE created = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (created) SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return created;
+    }();
+    return job;
+}
+}  // namespace
+
 AppSession::AppSession(const std::wstring& exe) {
     (void)kDpiAware;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_)) {
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &process_)) {
         throw std::runtime_error("cannot start " + Utf8(exe));
     }
+    if (HANDLE job = KillOnCloseJob()) AssignProcessToJobObject(job, process_.hProcess);
+    ResumeThread(process_.hThread);
     pid_ = process_.dwProcessId;
     const bool shown = WaitFor([&] {
         const std::vector<HWND> windows = VisibleTopLevel(pid_, L"TForm1");

@@ -49,12 +49,12 @@ TEST(SizeLock, FrameDragKeepsSizeAndMoveWorks) {
 
     const auto corner = SizingCorner(app.Window());
     ASSERT_TRUE(corner) << "no sizing corner on the frame";
-    ASSERT_TRUE(Drag(*corner, {corner->x + 80, corner->y + 60}));
+    ASSERT_TRUE(Drag(app.Window(), *corner, {corner->x + 80, corner->y + 60}));
 
     // Moving by the caption: once the move shows, the drag before it is over.
     const POINT caption = OnCaption(app.Window());
     ASSERT_EQ(HitTest(app.Window(), caption), HTCAPTION);
-    ASSERT_TRUE(Drag(caption, {caption.x - 50, caption.y + 30}));
+    ASSERT_TRUE(Drag(app.Window(), caption, {caption.x - 50, caption.y + 30}));
     EXPECT_TRUE(WaitFor([&] { return WindowRect(app.Window()).left == before.left - 50; }))
         << "the window did not move";
     const RECT after = WindowRect(app.Window());

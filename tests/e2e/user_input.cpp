@@ -112,8 +112,15 @@ bool RightClick(POINT screen) {
     return true;
 }
 
-bool Drag(POINT from, POINT to) {
+bool Drag(HWND window, POINT from, POINT to) {
     if (!MovePointer(from)) return false;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    bool seen = false;
+    const auto in_move_size = [&] {
+        return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) && info.hwndMoveSize == window;
+    };
     Send({MouseInput(MOUSEEVENTF_LEFTDOWN)});
     constexpr int kSteps = 8;
     // The window's move or size loop may hold the pointer back (a locked
@@ -125,9 +132,12 @@ bool Drag(POINT from, POINT to) {
         move.mi.dy = Normalised(via.y, GetSystemMetrics(SM_CYSCREEN));
         Send({move});
         Sleep(20);
+        seen = seen || in_move_size();
     }
+    // The loop may start only once the moves have been read.
+    seen = seen || WaitFor(in_move_size, std::chrono::milliseconds(1000));
     Send({MouseInput(MOUSEEVENTF_LEFTUP)});
-    return true;
+    return seen;
 }
 
 }  // namespace e2e

@@ -26,7 +26,9 @@ bool Click(POINT screen);
 void PressLeftButton();
 void ReleaseLeftButton();
 bool RightClick(POINT screen);
-// Presses the left button at one point, moves in steps, releases at another.
-bool Drag(POINT from, POINT to);
+// Presses the left button at one point, moves in steps, releases at another;
+// true when the window was seen in its move or size loop meanwhile (the drag
+// reached its frame or caption).
+bool Drag(HWND window, POINT from, POINT to);
 
 }  // namespace e2e
