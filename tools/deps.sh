@@ -91,21 +91,26 @@ if ! "${apt[@]}" update >"$log" 2>&1; then
   grep -E '^(Err:|E: )' "$log" | sed 's/^/    /' || sed 's/^/    /' "$log"
 fi
 
-# Everything at once; when that fails, what is required, then each wanted
-# package on its own, so that one that cannot be had is named.
-"${apt[@]}" install "${missing_required[@]}" "${missing_wanted[@]}" && exit 0
-if [ ${#missing_required[@]} -gt 0 ] && ! "${apt[@]}" install "${missing_required[@]}"; then
-  echo "tools/deps.sh: these packages are needed for ./$command and cannot be installed:" >&2
-  for p in "${missing_required[@]}"; do
-    installed "$p" || "${apt[@]}" install --simulate "$p" >/dev/null 2>&1 || echo "    $p" >&2
-  done
-  exit 1
-fi
-for p in "${missing_wanted[@]}"; do
-  installed "$p" && continue
-  if ! "${apt[@]}" install "$p" >"$log" 2>&1; then
-    echo "!!! tools/deps.sh: cannot install $p ($(grep -m1 -E '^(E:| [^ ].*: Depends)' "$log" | sed 's/^ *//'))"
-    echo "!!!   skipped without it: ${skips[$p]}"
+# What can be had is decided on a dry run first, so that one wanted package
+# that cannot be installed is named and left out, and the rest goes in at once.
+can_install() { "${apt[@]}" install --simulate "$@" >"$log" 2>&1; }
+if ! can_install "${missing_required[@]}" "${missing_wanted[@]}"; then
+  if [ ${#missing_required[@]} -gt 0 ] && ! can_install "${missing_required[@]}"; then
+    echo "tools/deps.sh: these packages are needed for ./$command and cannot be installed:" >&2
+    for p in "${missing_required[@]}"; do can_install "$p" || echo "    $p" >&2; done
+    grep -E '^ |^E:' "$log" | head -n 20 | sed 's/^/    /' >&2
+    exit 1
   fi
-done
-exit 0
+  installable=()
+  for p in "${missing_wanted[@]}"; do
+    if can_install "${missing_required[@]}" "${installable[@]}" "$p"; then
+      installable+=("$p")
+    else
+      echo "!!! tools/deps.sh: cannot install $p ($(grep -m1 -E '^ [^ ].*: Depends|^E:' "$log" | sed 's/^ *//'))"
+      echo "!!!   skipped without it: ${skips[$p]}"
+    fi
+  done
+  missing_wanted=("${installable[@]}")
+fi
+[ $((${#missing_required[@]} + ${#missing_wanted[@]})) -eq 0 ] && exit 0
+"${apt[@]}" install "${missing_required[@]}" "${missing_wanted[@]}"
