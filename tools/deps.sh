@@ -86,9 +86,11 @@ fi
 # set-up: name it and go on.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-if ! "${apt[@]}" update >"$log" 2>&1; then
-  echo "tools/deps.sh: apt-get update failed for these package indexes; going on with the others:"
-  grep -E '^(Err:|E: )' "$log" | sed 's/^/    /' || sed 's/^/    /' "$log"
+update=0
+"${apt[@]}" update >"$log" 2>&1 || update=$?
+if [ $update -ne 0 ] || grep -q '^Err:' "$log"; then
+  echo "tools/deps.sh: these package indexes could not be read (apt-get update exit $update); going on with the others:"
+  grep -E '^(Err:|E: |W: Failed)' "$log" | sed 's/^/    /' || sed 's/^/    /' "$log"
 fi
 
 # What can be had is decided on a dry run first, so that one wanted package
