@@ -220,15 +220,21 @@ TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
         check_all();
     }
     const COLORREF old_text = GetSysColor(COLOR_WINDOWTEXT);
+    constexpr COLORREF kLight = RGB(250, 250, 250);
+    // Told of a change of colours, the window draws itself again.
+    SendMessageW(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    RECT update{};
+    EXPECT_TRUE(GetUpdateRect(form.Label8->Handle(), &update, FALSE)) << "WM_SYSCOLORCHANGE repaints nothing";
+    PumpMessages();
     {
         SCOPED_TRACE("dark colours");
         const SystemColours dark({COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_HOTLIGHT},
-                                 {RGB(250, 250, 250), RGB(32, 32, 40), RGB(255, 255, 0)});
+                                 {kLight, RGB(32, 32, 40), RGB(255, 255, 0)});
         ASSERT_TRUE(dark.Set());
-        ASSERT_EQ(GetSysColor(COLOR_WINDOWTEXT), RGB(250, 250, 250));
+        ASSERT_EQ(GetSysColor(COLOR_WINDOWTEXT), kLight);
         // The window is drawn again at once, in the new colours.
         PumpMessages();
-        EXPECT_GT(PixelsOf(form.Label2->Handle(), RGB(250, 250, 250)), 0) << "no text in the new colour";
+        EXPECT_GT(PixelsOf(form.Label2->Handle(), kLight), 0) << "no text in the new colour";
         EXPECT_EQ(PixelsOf(form.Label2->Handle(), old_text), 0) << "text left in the old colour";
         check_all();
     }
