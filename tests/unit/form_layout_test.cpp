@@ -221,11 +221,19 @@ TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
     }
     const COLORREF old_text = GetSysColor(COLOR_WINDOWTEXT);
     constexpr COLORREF kLight = RGB(250, 250, 250);
-    // Told of a change of colours, the window draws itself again.
-    SendMessageW(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
-    RECT update{};
-    EXPECT_TRUE(GetUpdateRect(form.Label8->Handle(), &update, FALSE)) << "WM_SYSCOLORCHANGE repaints nothing";
-    PumpMessages();
+    // Told of a change of colours or settings, the window asks the system
+    // again whether high contrast is on (here it cannot be switched on, so a
+    // stale answer shows), and draws itself again when anything changed.
+    const bool system_high_contrast = SystemHighContrast();
+    for (const UINT message : {UINT{WM_SYSCOLORCHANGE}, UINT{WM_SETTINGCHANGE}}) {
+        SCOPED_TRACE(message == WM_SYSCOLORCHANGE ? "WM_SYSCOLORCHANGE" : "WM_SETTINGCHANGE");
+        SetHighContrast(!system_high_contrast);
+        SendMessageW(form.Handle(), message, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_EQ(HighContrast(), system_high_contrast);
+        RECT update{};
+        EXPECT_TRUE(GetUpdateRect(form.Label8->Handle(), &update, FALSE)) << "nothing is drawn again";
+        PumpMessages();
+    }
     {
         SCOPED_TRACE("dark colours");
         const SystemColours dark({COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_HOTLIGHT},
