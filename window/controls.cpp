@@ -43,6 +43,25 @@ COLORREF ToColorRef(ColorDesc color) {
     return color.rgb;
 }
 
+namespace {
+bool high_contrast = false;  // one thread runs the whole program
+}
+
+bool HighContrast() { return high_contrast; }
+void SetHighContrast(bool on) { high_contrast = on; }
+
+bool SystemHighContrast() {
+    HIGHCONTRASTW info{};
+    info.cbSize = sizeof info;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof info, &info, 0) &&
+           (info.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+COLORREF LabelTextColor(ColorDesc font_color, bool link_hovered, bool high_contrast_on) {
+    if (!high_contrast_on) return ToColorRef(font_color);
+    return GetSysColor(link_hovered ? COLOR_HOTLIGHT : COLOR_WINDOWTEXT);
+}
+
 // ---- Control ----
 
 std::wstring Control::Text() const {
@@ -63,7 +82,7 @@ void Control::SetText(std::wstring_view text) {
 // under Wine.
 void Control::Create(HWND parent, const LayoutScale& scale, int dpi, HFONT parent_font) {
     previous_sibling_ = GetWindow(GetWindow(parent, GW_CHILD), GW_HWNDLAST);
-    text_color_ = ToColorRef(desc_.own_font ? desc_.font.color : ColorDesc{});
+    font_color_ = desc_.own_font ? desc_.font.color : clWindowText;
     underline_ = desc_.own_font && desc_.font.underline;
     dpi_ = dpi;
     parent_font_ = parent_font;
@@ -118,7 +137,7 @@ void Control::ApplyOwnFont(BOOL redraw) {
 }
 
 HBRUSH Control::CtlColor(HDC dc) {
-    SetTextColor(dc, text_color_);
+    SetTextColor(dc, ToColorRef(font_color_));
     SetBkColor(dc, ToColorRef(desc_.color));
     return GetSysColorBrush(COLOR_BTNFACE);
 }
@@ -205,13 +224,14 @@ void Label::Command(WORD code) {
 }
 
 HBRUSH Label::CtlColor(HDC dc) {
-    SetTextColor(dc, text_color_);
+    SetTextColor(dc, LabelTextColor(font_color_, hovered_ == this && Desc().role == AccessibleRole::Link,
+                                    HighContrast()));
     SetBkMode(dc, TRANSPARENT);
     return GetSysColorBrush(COLOR_BTNFACE);
 }
 
 void Label::SetFontColor(ColorDesc color) {
-    text_color_ = ToColorRef(color);
+    font_color_ = color;
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 

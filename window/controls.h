@@ -30,6 +30,20 @@ struct LayoutScale {
 
 COLORREF ToColorRef(ColorDesc color);
 
+// Whether the user's high-contrast theme is on. The window reads it at start
+// and again whenever the system's settings or colours change; while it is on,
+// the window draws only in the theme's colours.
+bool HighContrast();
+void SetHighContrast(bool on);
+bool SystemHighContrast();
+
+// The colour a label's text is drawn in: its font colour (the described one,
+// or the one a handler gave it), unless high contrast is on; then the link
+// look (a link under the pointer) takes the theme's link colour and every
+// other text the theme's text colour. System colours are resolved here, when
+// drawing, so a change of the system's colours shows at once.
+COLORREF LabelTextColor(ColorDesc font_color, bool link_hovered, bool high_contrast);
+
 class Control {
 public:
     explicit Control(const ControlDesc& desc) : desc_(desc) {}
@@ -78,7 +92,7 @@ protected:
     HFONT CurrentFont() const { return own_font_.get() ? own_font_.get() : parent_font_; }
     void ApplyOwnFont(BOOL redraw);
 
-    COLORREF text_color_ = 0;
+    ColorDesc font_color_ = clWindowText;
     HWND previous_sibling_ = nullptr;  // the control created just before; not ours
 
 private:

@@ -66,6 +66,7 @@ void Form::Register() const {
 
 std::optional<BuildError> Form::Build() {
     Register();
+    SetHighContrast(SystemHighContrast());
     ChooseDisplayFace();
     // The window is made at its size and its controls in their places, for the
     // system's DPI; a window that opens on a monitor of another DPI is laid out
@@ -188,14 +189,39 @@ SIZE Form::WindowSize(const LayoutScale& scale, int dpi) const {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-void Form::ApplyLayout(int dpi) {
+// The old font lives until every control has the new one: a control repainted
+// in between would otherwise draw with a deleted font.
+void Form::ApplyLayout(int dpi, const POINT* place) {
+    const Font old_font = std::move(font_);
     const LayoutScale scale = MakeFontAndScale(dpi);
     const SIZE size = WindowSize(scale, dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A size lock holds the window at its size for the old DPI: it follows to
+    // the new size first, or the window could not take it.
+    const int old_width = Width(), old_height = Height();
+    if (Constraints.min_width == old_width && Constraints.max_width == old_width) {
+        Constraints.min_width = Constraints.max_width = size.cx;
+    }
+    if (Constraints.min_height == old_height && Constraints.max_height == old_height) {
+        Constraints.min_height = Constraints.max_height = size.cy;
+    }
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (!place) flags |= SWP_NOMOVE;
+    SetWindowPos(hwnd_, nullptr, place ? place->x : 0, place ? place->y : 0, size.cx, size.cy, flags);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     panel_->Layout(scale, dpi, font_.get());
     for (const auto& control : controls_) control->Layout(scale, dpi, font_.get());
+}
+
+// After a change of the system's colours or high contrast the whole window is
+// drawn again; the controls are told, as the system tells only top-level
+// windows.
+void Form::Repaint(bool colours_changed) {
+    if (colours_changed) {
+        SendMessageW(panel_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+        for (const auto& control : controls_) SendMessageW(control->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    }
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Form::Show(int show_command) {
@@ -265,17 +291,23 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
             return 0;
         }
         case WM_DPICHANGED: {
+            // The window takes the size the new DPI gives it, at the place
+            // the system suggests.
             const auto* suggested = reinterpret_cast<const RECT*>(lparam);
-            const int dpi = HIWORD(wparam);
-            // The size lock follows the new scale.
-            const int old_width = Width(), old_height = Height();
-            ApplyLayout(dpi);
-            if (Constraints.max_width == old_width) Constraints.max_width = Constraints.min_width = Width();
-            if (Constraints.max_height == old_height) Constraints.max_height = Constraints.min_height = Height();
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            const POINT place{suggested->left, suggested->top};
+            ApplyLayout(HIWORD(wparam), &place);
             return 0;
         }
+        case WM_SYSCOLORCHANGE:
+            SetHighContrast(SystemHighContrast());
+            Repaint(true);
+            break;
+        case WM_SETTINGCHANGE:
+            if (const bool on = SystemHighContrast(); on != HighContrast()) {
+                SetHighContrast(on);
+                Repaint(false);
+            }
+            break;
         case WM_ACTIVATE:
             if (LOWORD(wparam) == WA_INACTIVE) {
                 HWND focus = GetFocus();

@@ -58,8 +58,10 @@ private:
     // Makes the window's font for this DPI; returns the layout's scale.
     LayoutScale MakeFontAndScale(int dpi);
     SIZE WindowSize(const LayoutScale& scale, int dpi) const;
-    // Lays the existing window out again for a new DPI.
-    void ApplyLayout(int dpi);
+    // Lays the existing window out again for a new DPI, at a new place if
+    // given.
+    void ApplyLayout(int dpi, const POINT* place = nullptr);
+    void Repaint(bool colours_changed);
     DWORD Style() const { return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN; }
     DWORD ExStyle() const { return WS_EX_CONTROLPARENT; }
 

@@ -1,8 +1,13 @@
 // The window laid out again for another DPI (WM_DPICHANGED, on a move to a
 // monitor of another resolution): it is made in place for the system's DPI,
 // so this is the only path that lays out a window that already exists.
+// And the colours the labels are drawn in, for the system colours of the
+// moment and with high contrast on and off.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
+#include <array>
 #include <vector>
 
 #include "window/dpi.h"
@@ -19,36 +24,227 @@ BOOL CALLBACK AddPlace(HWND child, LPARAM out) {
     return TRUE;
 }
 
-// The window's size, then every child's place in its parent, in z-order.
+// The window's place and size on the screen, then every child's place in its
+// parent, in z-order.
 std::vector<RECT> Snapshot(HWND window) {
     RECT frame{};
     GetWindowRect(window, &frame);
-    std::vector<RECT> rects{{0, 0, frame.right - frame.left, frame.bottom - frame.top}};
+    std::vector<RECT> rects{frame};
     EnumChildWindows(window, AddPlace, reinterpret_cast<LPARAM>(&rects));
     return rects;
 }
 
-std::vector<RECT> AtDpi(HWND window, int dpi) {
+std::vector<RECT> AtDpi(HWND window, int dpi, POINT place) {
     RECT suggested{};
     GetWindowRect(window, &suggested);
+    OffsetRect(&suggested, place.x - suggested.left, place.y - suggested.top);
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     return Snapshot(window);
 }
 
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// Counts the fonts a control lets go of after they were deleted: a control
+// repainted before it had its new font would have drawn with a deleted one.
+int dead_fonts_replaced = 0;
+LRESULT CALLBACK WatchFonts(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_SETFONT) {
+        auto* current = reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+        if (current && GetObjectType(current) != OBJ_FONT) ++dead_fonts_replaced;
+    }
+    return DefSubclassProc(hwnd, msg, wparam, lparam);
+}
+BOOL CALLBACK WatchChildFonts(HWND child, LPARAM) {
+    SetWindowSubclass(child, WatchFonts, 77, 0);
+    return TRUE;
+}
+
+// Hidden, and shown: showing runs FormShow, which locks the window's size.
 TEST(FormLayout, GrowsWithTheDpiAndComesBackExactly) {
+    for (const bool shown : {false, true}) {
+        SCOPED_TRACE(shown ? "shown" : "hidden");
+        TForm1 form;
+        ASSERT_FALSE(form.Create());
+        if (shown) form.Show(SW_SHOWNOACTIVATE);
+        EnumChildWindows(form.Handle(), WatchChildFonts, 0);
+        dead_fonts_replaced = 0;
+        const int dpi = DpiForWindow(form.Handle());
+        const std::vector<RECT> before = Snapshot(form.Handle());
+        const POINT moved{before[0].left + 40, before[0].top + 20};
+        const std::vector<RECT> doubled = AtDpi(form.Handle(), dpi * 2, moved);
+        const int doubled_width = form.Width(), doubled_height = form.Height();
+
+        // The size lock follows: the user still cannot resize the window.
+        if (shown) {
+            EXPECT_EQ(form.Constraints.min_width, doubled_width);
+            EXPECT_EQ(form.Constraints.max_width, doubled_width);
+            EXPECT_EQ(form.Constraints.min_height, doubled_height);
+            EXPECT_EQ(form.Constraints.max_height, doubled_height);
+            SetWindowPos(form.Handle(), nullptr, 0, 0, doubled_width + 50, doubled_height + 50,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            EXPECT_EQ(form.Width(), doubled_width);
+            EXPECT_EQ(form.Height(), doubled_height);
+        }
+        RECT client{};
+        GetClientRect(form.Handle(), &client);
+        const std::vector<RECT> after = AtDpi(form.Handle(), dpi, {before[0].left, before[0].top});
+        EXPECT_EQ(dead_fonts_replaced, 0) << "a control held a deleted font";
+
+        ASSERT_EQ(before.size(), 14u);  // the window, the panel and the 12 controls on it
+        ASSERT_EQ(doubled.size(), before.size());
+        ASSERT_EQ(after.size(), before.size());
+        EXPECT_EQ(doubled[0].left, moved.x) << "the window goes where the system suggests";
+        EXPECT_EQ(doubled[0].top, moved.y);
+        // Nothing is cut off: the panel fills the client area and holds every control.
+        EXPECT_TRUE(EqualRect(&doubled[1], &client));
+        for (std::size_t i = 2; i < doubled.size(); ++i) {
+            EXPECT_TRUE(Inside(doubled[i], doubled[1])) << "child " << i << " leaves the panel";
+        }
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            EXPECT_GT(doubled[i].right - doubled[i].left, before[i].right - before[i].left) << "child " << i;
+            EXPECT_GT(doubled[i].bottom - doubled[i].top, before[i].bottom - before[i].top) << "child " << i;
+            EXPECT_TRUE(EqualRect(&after[i], &before[i])) << "child " << i;
+        }
+    }
+}
+
+// ---- Colours ----
+
+// The text colour and background a control is given when it is drawn.
+struct Drawn {
+    COLORREF text;
+    COLORREF background;
+};
+
+Drawn DrawnColours(const Control& control) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    auto* brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(control.Handle()), WM_CTLCOLORSTATIC,
+                                                         reinterpret_cast<WPARAM>(dc),
+                                                         reinterpret_cast<LPARAM>(control.Handle())));
+    LOGBRUSH look{};
+    GetObjectW(brush, sizeof look, &look);
+    const Drawn drawn{GetTextColor(dc), look.lbColor};
+    DeleteDC(dc);
+    return drawn;
+}
+
+// How many of a window's pixels on the screen have this colour.
+int PixelsOf(HWND hwnd, COLORREF colour) {
+    RECT rect{};
+    GetClientRect(hwnd, &rect);
+    HDC dc = GetDC(hwnd);
+    int count = 0;
+    for (int y = 0; y < rect.bottom; ++y) {
+        for (int x = 0; x < rect.right; ++x) count += GetPixel(dc, x, y) == colour;
+    }
+    ReleaseDC(hwnd, dc);
+    return count;
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+// Sets system colours in this process (the system tells the window) and puts
+// the old ones back at the end.
+class SystemColours {
+public:
+    SystemColours(std::array<int, 3> elements, std::array<COLORREF, 3> colours) : elements_(elements) {
+        for (std::size_t i = 0; i < elements_.size(); ++i) old_[i] = GetSysColor(elements_[i]);
+        set_ = SetSysColors(3, elements_.data(), colours.data()) != 0;
+    }
+    ~SystemColours() {
+        if (set_) SetSysColors(3, elements_.data(), old_.data());
+    }
+    bool Set() const { return set_; }
+
+private:
+    std::array<int, 3> elements_;
+    std::array<COLORREF, 3> old_{};
+    bool set_ = false;
+};
+
+// The system's colours are looked up whenever a label is drawn; high contrast
+// uses nothing else: the text colour, and the link colour for the link look.
+TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
     TForm1 form;
     ASSERT_FALSE(form.Create());
-    const int dpi = DpiForWindow(form.Handle());
-    const std::vector<RECT> before = Snapshot(form.Handle());
-    const std::vector<RECT> doubled = AtDpi(form.Handle(), dpi * 2);
-    const std::vector<RECT> after = AtDpi(form.Handle(), dpi);
-    ASSERT_EQ(before.size(), 14u);  // the window, the panel and the 12 controls on it
-    ASSERT_EQ(doubled.size(), before.size());
-    ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        EXPECT_GT(doubled[i].right - doubled[i].left, before[i].right - before[i].left) << "child " << i;
-        EXPECT_GT(doubled[i].bottom - doubled[i].top, before[i].bottom - before[i].top) << "child " << i;
-        EXPECT_TRUE(EqualRect(&after[i], &before[i])) << "child " << i;
+    form.Show(SW_SHOWNOACTIVATE);
+    PumpMessages();
+
+    enum class Expect { Red, Blue, Text, Link };
+    struct Case {
+        const char* what;
+        Label* label;
+        bool hovered;
+        Expect normal, high_contrast;
+    };
+    const Case cases[] = {
+        {"arrow", form.Label1, false, Expect::Red, Expect::Text},
+        {"resting credit", form.Label8, false, Expect::Text, Expect::Text},
+        {"hovered credit", form.Label8, true, Expect::Blue, Expect::Link},
+        {"centimetre", form.Label2, false, Expect::Text, Expect::Text},
+        {"chi", form.Label3, false, Expect::Text, Expect::Text},
+        {"cun", form.Label4, false, Expect::Text, Expect::Text},
+    };
+    auto expected = [](Expect e) {
+        switch (e) {
+            case Expect::Red: return RGB(255, 0, 0);
+            case Expect::Blue: return RGB(0, 0, 255);
+            case Expect::Text: return GetSysColor(COLOR_WINDOWTEXT);
+            case Expect::Link: break;
+        }
+        return GetSysColor(COLOR_HOTLIGHT);
+    };
+    auto check_all = [&] {
+        for (const bool high_contrast : {false, true}) {
+            SetHighContrast(high_contrast);
+            for (const Case& c : cases) {
+                SCOPED_TRACE(std::string(c.what) + (high_contrast ? ", high contrast" : ""));
+                if (c.hovered) SendMessageW(c.label->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+                const Drawn drawn = DrawnColours(*c.label);
+                if (c.hovered) SendMessageW(c.label->Handle(), WM_MOUSELEAVE, 0, 0);
+                EXPECT_EQ(drawn.text, expected(high_contrast ? c.high_contrast : c.normal));
+                EXPECT_EQ(drawn.background, GetSysColor(COLOR_BTNFACE));
+            }
+        }
+        SetHighContrast(false);
+        PumpMessages();
+    };
+    {
+        SCOPED_TRACE("default colours");
+        check_all();
+    }
+    const COLORREF old_text = GetSysColor(COLOR_WINDOWTEXT);
+    constexpr COLORREF kLight = RGB(250, 250, 250);
+    // Told of a change of colours or settings, the window asks the system
+    // again whether high contrast is on (here it cannot be switched on, so a
+    // stale answer shows), and draws itself again when anything changed.
+    const bool system_high_contrast = SystemHighContrast();
+    for (const UINT message : {UINT{WM_SYSCOLORCHANGE}, UINT{WM_SETTINGCHANGE}}) {
+        SCOPED_TRACE(message == WM_SYSCOLORCHANGE ? "WM_SYSCOLORCHANGE" : "WM_SETTINGCHANGE");
+        SetHighContrast(!system_high_contrast);
+        SendMessageW(form.Handle(), message, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_EQ(HighContrast(), system_high_contrast);
+        RECT update{};
+        EXPECT_TRUE(GetUpdateRect(form.Label8->Handle(), &update, FALSE)) << "nothing is drawn again";
+        PumpMessages();
+    }
+    {
+        SCOPED_TRACE("dark colours");
+        const SystemColours dark({COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_HOTLIGHT},
+                                 {kLight, RGB(32, 32, 40), RGB(255, 255, 0)});
+        ASSERT_TRUE(dark.Set());
+        ASSERT_EQ(GetSysColor(COLOR_WINDOWTEXT), kLight);
+        // The window is drawn again at once, in the new colours.
+        PumpMessages();
+        EXPECT_GT(PixelsOf(form.Label2->Handle(), kLight), 0) << "no text in the new colour";
+        EXPECT_EQ(PixelsOf(form.Label2->Handle(), old_text), 0) << "text left in the old colour";
+        check_all();
     }
 }
 
