@@ -2,7 +2,7 @@
 # Runs the 64-bit window tests a second time, under Wine 10: the end-to-end
 # suites (UI Automation answers there, unlike Wine 8) and the release checks,
 # from the same build, in a minimal Debian 13 root that holds Wine 10. The
-# root is made once with debootstrap (about 3 minutes and 1.5 GB, network to
+# root is made once with debootstrap (3 to 6 minutes and 1.3 GB, network to
 # the package archive needed) and kept in the build folder; a root that is
 # incomplete or whose Wine does not start is made again.
 #   tools/wine10-tests.sh [BUILD_DIR]        BUILD_DIR: default build/win64
@@ -120,7 +120,8 @@ for file in app/convert.exe tests/e2e/convert_e2e.exe tests/e2e/release_session.
     exit 2
   fi
 done
-[ "$(id -u)" -eq 0 ] || skip "needs root to make and enter a Debian 13 root (debootstrap, mount, chroot); run it with sudo"
+[ "$(id -u)" -eq 0 ] ||
+  skip "needs root to make and enter a Debian 13 root (debootstrap, mount, chroot); run it with sudo"
 
 root=$(realpath -m "${WINE10_ROOT:-$project/build/wine10-root}")
 mirror=${WINE10_MIRROR:-http://deb.debian.org/debian}
@@ -132,6 +133,18 @@ flock 8
 
 mounted=()
 xvfb_pid=""
+child=""
+# The long steps run as children in a session of their own, which the shell
+# waits for: a signal then reaches the trap at once (not when the step ends),
+# and the cleanup ends the child's whole group.
+run_child() {
+  setsid "$@" &
+  child=$!
+  wait "$child"
+  local rc=$?
+  child=""
+  return "$rc"
+}
 # Every mount under the root, deepest last, as the kernel lists them.
 mounts_under() {
   awk -v r="$1" '{ m = $5; gsub(/\\040/, " ", m); if (m == r || index(m, r "/") == 1) print m }' /proc/self/mountinfo
@@ -147,6 +160,11 @@ processes_in_root() {
 }
 stop_processes() {
   local pids prefix
+  if [ -n "$child" ]; then
+    kill -TERM -- "-$child" 2>/dev/null
+    for _ in $(seq 100); do kill -0 "$child" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL -- "-$child" 2>/dev/null
+  fi
   for prefix in "$state"/wineprefix*/; do
     [ -d "$prefix" ] && [ -x "$root/usr/bin/wineserver" ] &&
       timeout 20 chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin WINEPREFIX="${prefix%/}" wineserver -k \
@@ -217,9 +235,11 @@ mount_project() {
   mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix
   bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 }
-in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
+# A clean environment in the root: nothing of the host's leaks into Wine.
+root_env=(/usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8)
 root_works() {
-  [ "$(cat "$root/$stamp" 2>/dev/null)" = "$stamp_text" ] && in_root wine --version 2>/dev/null | grep -q '^wine-10\.'
+  [ "$(cat "$root/$stamp" 2>/dev/null)" = "$stamp_text" ] &&
+    chroot "$root" "${root_env[@]}" wine --version 2>/dev/null | grep -q '^wine-10\.'
 }
 
 make_root() {
@@ -233,11 +253,11 @@ make_root() {
   rm -rf --one-file-system "$root"
   echo "making the Debian 13 root with Wine 10 in $root (log: $log)"
   local start=$SECONDS
-  if ! debootstrap --variant=minbase trixie "$root" "$mirror" >"$log" 2>&1; then
+  if ! run_child debootstrap --variant=minbase trixie "$root" "$mirror" >"$log" 2>&1; then
     tail -5 "$log" | sed 's/^/  | /'
     skip "debootstrap of Debian 13 failed (see $log)"
   fi
-  # No manuals, documentation or translations: a third less to unpack.
+  # No manuals, documentation or translations: nothing here reads them.
   cat >"$root/etc/dpkg/dpkg.cfg.d/convert-lean" <<'EOF'
 path-exclude=/usr/share/doc/*
 path-exclude=/usr/share/man/*
@@ -245,7 +265,7 @@ path-exclude=/usr/share/info/*
 path-exclude=/usr/share/locale/*
 EOF
   mount_all || skip "cannot mount /proc and /dev in the root (no mount permission here?)"
-  if ! in_root DEBIAN_FRONTEND=noninteractive sh -c \
+  if ! run_child chroot "$root" "${root_env[@]}" DEBIAN_FRONTEND=noninteractive sh -c \
     "apt-get update && apt-get install -y --no-install-recommends ${packages[*]} && apt-get clean" >>"$log" 2>&1; then
     tail -5 "$log" | sed 's/^/  | /'
     skip "installing Wine 10 in the Debian 13 root failed (see $log)"
@@ -262,14 +282,14 @@ fi
 if ! root_works; then
   [ -f "$root/$stamp" ] && echo "the Debian 13 root in $root does not start Wine 10: making it again"
   make_root
-  root_works || { echo "FAIL: the new root's Wine does not report version 10" >&2; exit 1; }
+  root_works || { echo "FAIL: the new root's Wine does not report version 10"; exit 1; }
 fi
 mount_project || skip "cannot bind the project folder into the root (no mount permission here?)"
 
 # The root's own X server, on the first free display number it finds.
 display_file=$state/display
 rm -f "$display_file"
-chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+chroot "$root" "${root_env[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
   3>"$display_file" >"$state/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
@@ -284,7 +304,7 @@ if [ -z "$display" ]; then
   exit 1
 fi
 
-in_root DISPLAY=":$display" "$here/wine10-tests.sh" --inside "$build" "$state"
+run_child chroot "$root" "${root_env[@]}" DISPLAY=":$display" "$here/wine10-tests.sh" --inside "$build" "$state"
 status=$?
 echo "Wine 10 stage: $((SECONDS - total_start)) s"
 exit "$status"
