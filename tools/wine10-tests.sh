@@ -20,9 +20,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$(cd "$here/.." && pwd)
 
 # The packages of the root. Without recommends, Wine still finds the X
-# libraries and fontconfig it needs; python3 runs the release checks' prefix
-# lister. The stamp holds this list, so changing it makes the root again.
-packages=(wine wine64 xvfb fonts-wqy-microhei python3-minimal)
+# libraries and fontconfig it needs, but not its own fonts (fonts-wine): the
+# caption buttons, drawn with Marlett, would show as "0 1 r". python3 runs the
+# release checks' prefix lister. The stamp holds this list, so changing it
+# makes the root again.
+packages=(wine wine64 fonts-wine xvfb fonts-wqy-microhei python3-minimal)
 stamp=.convert-wine10-ready
 stamp_text="trixie minbase: ${packages[*]}"
 
@@ -271,6 +273,8 @@ EOF
     skip "installing Wine 10 in the Debian 13 root failed (see $log)"
   fi
   rm -rf "$root/var/lib/apt/lists/"*
+  # Prefixes made by another root's Wine would keep what that one put there.
+  rm -rf "$state"/wineprefix*
   echo "$stamp_text" >"$root/$stamp"
   echo "root made in $((SECONDS - start)) s, $(du -sh --one-file-system "$root" | cut -f1)"
 }
