@@ -51,7 +51,7 @@ Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void Form::Register() const {
+std::optional<BuildError> Form::Register() const {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
@@ -60,12 +60,16 @@ void Form::Register() const {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     const std::wstring class_name = Widen(desc_.class_name);
     wc.lpszClassName = class_name.c_str();
-    RegisterClassExW(&wc);
-    Panel::Register();
+    // Registered already by an earlier window of the same description.
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return BuildError("the window class could not be registered: ", desc_.class_name);
+    }
+    if (!Panel::Register()) return BuildError("the window class could not be registered: ", "TPanel");
+    return std::nullopt;
 }
 
 std::optional<BuildError> Form::Build() {
-    Register();
+    if (auto error = Register()) return error;
     ChooseDisplayFace();
     // The window is made at its size and its controls in their places, for the
     // system's DPI; a window that opens on a monitor of another DPI is laid out
@@ -80,12 +84,16 @@ std::optional<BuildError> Form::Build() {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     panel_ = std::make_unique<Panel>(*desc_.panel);
-    panel_->Create(hwnd_, scale, dpi, font_.get());
+    if (!panel_->Create(hwnd_, scale, dpi, font_.get(), hover_)) {
+        return BuildError("the control could not be created: ", desc_.panel->name);
+    }
     for (const ControlDesc& row : desc_.controls) {
         std::unique_ptr<Control> control = MakeControl(row);
         if (!control) return BuildError("unknown control kind");
         controls_.push_back(std::move(control));
-        controls_.back()->Create(panel_->Handle(), scale, dpi, font_.get());
+        if (!controls_.back()->Create(panel_->Handle(), scale, dpi, font_.get(), hover_)) {
+            return BuildError("the control could not be created: ", row.name);
+        }
     }
     // The group frame is drawn under the controls it surrounds; it is not a
     // tab stop, so lowering it leaves the tab order (the creation order) alone.
@@ -288,7 +296,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
             }
             return 0;
         case WM_SETCURSOR:
-            Label::PointerOver(reinterpret_cast<HWND>(wparam));
+            hover_.PointerOver(reinterpret_cast<HWND>(wparam));
             if (ApplyScreenCursor(lparam)) return TRUE;
             break;
         case WM_DESTROY:

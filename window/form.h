@@ -52,7 +52,7 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam);
-    void Register() const;
+    std::optional<BuildError> Register() const;
     std::optional<BuildError> BindEvents(Control& control);
     void ChooseDisplayFace();
     // Makes the window's font for this DPI; returns the layout's scale.
@@ -65,6 +65,7 @@ private:
 
     const FormDesc& desc_;
     HWND hwnd_ = nullptr;
+    Hover hover_;  // before the controls, which point at it
     std::unique_ptr<Panel> panel_;
     std::vector<std::unique_ptr<Control>> controls_;
     Font font_;

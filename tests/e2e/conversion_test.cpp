@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "accessible_client.h"
 #include "app_session.h"
+#include "http_handler.h"
 #include "user_input.h"
 #include "wait_for.h"
 
@@ -96,6 +98,91 @@ TEST_F(ConversionErrors, ElevenNinesNamedThenWindowConvertsAgain) {
     WriteFields(app, {L"100", L"1", L"1"});
     PressConvert(app);
     EXPECT_TRUE(WaitForFields(app, {L"100", L"3", L"0"})) << testing::PrintToString(ReadFields(app));
+}
+
+// Waits until the program has handled everything posted to it before: the
+// caret placed by a message posted now comes back.
+bool HandledPosted(const AppSession& app, int caret) {
+    const HWND field = app.Control(kEdit3);
+    PostMessageW(field, EM_SETSEL, static_cast<WPARAM>(caret), caret);
+    return WaitFor([&] {
+        DWORD_PTR selection = 0;
+        SendMessageTimeoutW(field, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 3000, &selection);
+        return LOWORD(selection) == caret && HIWORD(selection) == caret;
+    });
+}
+
+std::size_t BoxesOf(const AppSession& app) {
+    std::size_t boxes = 0;
+    for (HWND window : app.OtherVisibleWindows()) boxes += GetWindow(window, GW_OWNER) == app.Window();
+    return boxes;
+}
+
+// Clicks by every route a program or a screen reader has, besides the mouse
+// and keyboard of the person at the screen (the disabled window takes none).
+void ClickEveryWay(const AppSession& app, IAccessible* link) {
+    for (int i = 0; i < 20; ++i) PostMessageW(app.Control(kButton1), BM_CLICK, 0, 0);
+    PostMessageW(app.Control(kRadioButton2), BM_CLICK, 0, 0);
+    PostMessageW(app.Control(kRadioButton2), WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageW(app.Control(kRadioButton2), WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
+    PostMessageW(app.Control(kButton1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(app.Control(kButton1), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    PostMessageW(GetParent(app.Control(kButton1)), WM_COMMAND, MAKEWPARAM(kButton1, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(app.Control(kButton1)));
+    EXPECT_EQ(link->accDoDefaultAction(Self()), S_OK);
+}
+
+// While the box is up nothing acts on the window, and nothing posted to it
+// then runs once the box has gone: one box, the same fields and direction,
+// no browser; then the window converts as before.
+TEST_F(ConversionErrors, NothingActsBehindTheBoxNorAfterIt) {
+    const ComApartment com;
+    const std::wstring record = TempFile(L"convert-e2e-box-url-");
+    DeleteFileW(record.c_str());
+    HttpHandler handler(RecorderCommand(record));
+    ASSERT_TRUE(handler.Registered());
+    AppSession& app = App();
+    const ComPtr<IAccessible> link = ObjectOf(app.Control(kLabel8));
+    ASSERT_TRUE(link);
+    const Fields refused{L"x", L"2", L"12345678"};
+    WriteFields(app, refused);
+
+    ClickEveryWay(app, link.Get());
+    const auto box = app.WaitForMessageBox();
+    ASSERT_TRUE(box) << "no message box";
+    ClickEveryWay(app, link.Get());
+    ASSERT_TRUE(HandledPosted(app, 1));
+    EXPECT_EQ(BoxesOf(app), 1u);
+    EXPECT_FALSE(IsWindowEnabled(app.Window()));
+    EXPECT_EQ(ReadFields(app), refused);
+    EXPECT_TRUE(app.Checked(kRadioButton1));
+    EXPECT_FALSE(app.Checked(kRadioButton2));
+    EXPECT_EQ(app.Text(kLabel1), kArrowCmToChiCun);
+
+    // OK sent, not posted, is taken ahead of the clicks still queued.
+    ClickEveryWay(app, link.Get());
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(box->hwnd, IDOK), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box->hwnd); }));
+    ASSERT_TRUE(HandledPosted(app, 2));
+    EXPECT_TRUE(IsWindowEnabled(app.Window())) << "a click queued behind the box opened another";
+    EXPECT_EQ(BoxesOf(app), 0u);
+    EXPECT_EQ(ReadFields(app), refused);
+    EXPECT_TRUE(app.Checked(kRadioButton1));
+    EXPECT_FALSE(app.Checked(kRadioButton2));
+    EXPECT_EQ(app.Text(kLabel1), kArrowCmToChiCun);
+    EXPECT_FALSE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(3000)))
+        << "the link was followed";
+
+    WriteFields(app, {L"100", L"1", L"1"});
+    PressConvert(app);
+    EXPECT_TRUE(WaitForFields(app, {L"100", L"3", L"0"})) << testing::PrintToString(ReadFields(app));
+    ChooseDirection(app, kRadioButton2);
+    EXPECT_TRUE(WaitFor([&] { return app.Text(kLabel1) == kArrowChiCunToCm; }));
+    EXPECT_EQ(link->accDoDefaultAction(Self()), S_OK);
+    EXPECT_TRUE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(10000)))
+        << "the link does not open the home page after the box";
+    DeleteFileW(record.c_str());
 }
 
 TEST_F(ConversionErrors, TooLargeLengthWritesNothing) {
