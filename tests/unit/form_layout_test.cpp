@@ -3,6 +3,7 @@
 // so this is the only path that lays out a window that already exists.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "window/dpi.h"
@@ -50,6 +51,42 @@ TEST(FormLayout, GrowsWithTheDpiAndComesBackExactly) {
         EXPECT_GT(doubled[i].bottom - doubled[i].top, before[i].bottom - before[i].top) << "child " << i;
         EXPECT_TRUE(EqualRect(&after[i], &before[i])) << "child " << i;
     }
+}
+
+// The link look, read from the label's font.
+bool Underlined(const Label& label) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label.Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfUnderline != 0;
+}
+
+void MoveOnto(const Control& control) { SendMessageW(control.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1)); }
+
+// What each window of the program reports: the window the pointer is over.
+void ReportPointerOver(HWND window, HWND over) {
+    SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(over), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+// A window that goes while its link is hovered leaves nothing behind for a
+// window made after it in the same process.
+TEST(FormHover, AWindowGoneWhileHoveredLeavesTheNextAlone) {
+    auto first = std::make_unique<TForm1>();
+    ASSERT_FALSE(first->Create());
+    MoveOnto(*first->Label8);
+    ASSERT_TRUE(Underlined(*first->Label8));
+    first.reset();
+
+    TForm1 second;
+    ASSERT_FALSE(second.Create());
+    EXPECT_FALSE(Underlined(*second.Label8));
+    ReportPointerOver(second.Handle(), second.Handle());
+    MoveOnto(*second.Label8);
+    EXPECT_TRUE(Underlined(*second.Label8)) << "the link look on entering";
+    ReportPointerOver(second.Label2->Handle(), second.Label2->Handle());
+    EXPECT_FALSE(Underlined(*second.Label8)) << "the resting look once the pointer is elsewhere";
+    MoveOnto(*second.Label8);
+    MoveOnto(*second.Label2);
+    EXPECT_FALSE(Underlined(*second.Label8)) << "the resting look once the pointer is on another label";
 }
 
 }  // namespace
