@@ -22,22 +22,6 @@ std::wstring ExecutablePath() {
     }
 }
 
-// Clicks, keys and commands posted to the window while it was disabled, and
-// still queued when the box goes (the box ends on its OK before it reads the
-// rest), are dropped: they were meant for a window that took no input.
-void DropPostedInput(HWND window) {
-    struct Range {
-        UINT first, last;
-    };
-    static constexpr Range kInput[] = {
-        {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_COMMAND, WM_COMMAND}, {BM_CLICK, BM_CLICK}};
-    MSG msg;
-    for (const Range& range : kInput) {
-        while (PeekMessageW(&msg, window, range.first, range.last, PM_REMOVE | PM_QS_POSTMESSAGE)) {
-        }
-    }
-}
-
 HICON LoadMainIcon(int size_metric) {
     const int size = GetSystemMetrics(size_metric);
     return static_cast<HICON>(
@@ -82,6 +66,7 @@ int Application::Run(int show_command) {
     if (main_form_) main_form_->Show(show_command);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (main_form_ && main_form_->DropsQueued(msg)) continue;
         // The dialog manager gives the window Tab, Shift+Tab and the arrow
         // keys between its controls.
         if (main_form_ && main_form_->Handle() && IsDialogMessageW(main_form_->Handle(), &msg)) continue;
@@ -97,7 +82,6 @@ void Application::ShowError(const std::u16string& message) const {
     const std::wstring wide(text.begin(), text.end());
     HWND owner = main_form_ ? main_form_->Handle() : nullptr;
     MessageBoxW(owner, wide.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
-    if (owner) DropPostedInput(owner);
 }
 
 }  // namespace convert

@@ -18,17 +18,15 @@ std::wstring& DisplayFace() {
 
 constexpr UINT_PTR kSubclassId = 1;
 
-// What a person does to a control, by whatever route it arrives: the mouse,
-// the keyboard, or the system's own click message (which a radio button acts
-// on, checking itself, before any handler is asked).
+}  // namespace
+
+void SetDisplayFace(std::wstring face) { DisplayFace() = std::move(face); }
+
+// A radio button acts on BM_CLICK, checking itself, before any handler is asked.
 bool IsInput(UINT msg) {
     return msg == BM_CLICK || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||
            (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST);
 }
-
-}  // namespace
-
-void SetDisplayFace(std::wstring face) { DisplayFace() = std::move(face); }
 
 LOGFONTW MakeLogFont(const FontDesc& font, int dpi) {
     LOGFONTW lf{};

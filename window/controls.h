@@ -201,6 +201,10 @@ private:
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 };
 
+// What a person does to a control, by whatever route it arrives: the mouse,
+// the keyboard, or the system's own click message.
+bool IsInput(UINT msg);
+
 // Reflects WM_COMMAND and WM_CTLCOLOR* from a child control back to it;
 // true when handled. Used by every window that holds controls.
 bool ReflectToChild(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);

@@ -10,6 +10,10 @@
 namespace convert {
 namespace {
 
+// Posted to the window when the error box gives it back: everything queued
+// before it was posted while the box was up.
+constexpr UINT kAfterBoxMark = WM_APP;
+
 std::unique_ptr<Control> MakeControl(const ControlDesc& desc) {
     switch (desc.kind) {
         case ControlKind::Label: return std::make_unique<Label>(desc);
@@ -212,6 +216,15 @@ void Form::Show(int show_command) {
     UpdateWindow(hwnd_);
 }
 
+bool Form::DropsQueued(const MSG& msg) {
+    if (!after_box_) return false;
+    if (msg.message == kAfterBoxMark && msg.hwnd == hwnd_) {
+        after_box_ = false;
+        return true;
+    }
+    return (IsInput(msg.message) || msg.message == WM_COMMAND) && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
+}
+
 int Form::Width() const {
     RECT rect;
     GetWindowRect(hwnd_, &rect);
@@ -294,6 +307,15 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
                     SendMessageW(focus_, EM_SETSEL, 0, -1);
                 }
             }
+            return 0;
+        // The error box enables the window again before it goes; a program
+        // that waits for that may click at once, and its click comes after
+        // the mark.
+        case WM_ENABLE:
+            if (wparam && HandlerRunning() && !after_box_) after_box_ = PostMessageW(hwnd_, kAfterBoxMark, 0, 0);
+            break;
+        case kAfterBoxMark:  // read by another loop than the event loop's
+            after_box_ = false;
             return 0;
         case WM_SETCURSOR:
             hover_.PointerOver(reinterpret_cast<HWND>(wparam));

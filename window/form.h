@@ -34,6 +34,10 @@ public:
     std::optional<BuildError> Build();
     // Runs OnShow, then shows the window with the launcher's show command.
     void Show(int show_command);
+    // For the event loop, before it dispatches a message it has read: true
+    // when it is to be dropped, input posted to the window while the error
+    // box was up and read only once the box has gone.
+    bool DropsQueued(const MSG& msg);
 
     HWND Handle() const { return hwnd_; }
     int Width() const;
@@ -70,6 +74,7 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
     Font font_;
     HWND focus_ = nullptr;  // the control to refocus on activation; not ours
+    bool after_box_ = false;  // from the error box's end until its mark is read
 };
 
 }  // namespace convert
