@@ -288,8 +288,8 @@ void Edit::Created() {
 LRESULT Edit::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_CHAR && OnKeyPress) {
         wchar_t key = static_cast<wchar_t>(wparam);
-        RunGuarded([&] { OnKeyPress(*this, key); });
-        if (key == 0) return 0;
+        // A filter that cannot run lets nothing through.
+        if (!RunGuarded([&] { OnKeyPress(*this, key); }) || key == 0) return 0;
         wparam = key;
     }
     return Control::Message(msg, wparam, lparam);

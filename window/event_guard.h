@@ -1,7 +1,7 @@
 // Every event handler runs inside this guard: an error that a handler does not
 // catch ends that handler and goes to the application's error display, and
 // never unwinds through the system's window procedures. Without exceptions
-// (the shipped program) the guard only calls the handler.
+// (the shipped program) the guard catches nothing.
 //
 // Handlers run one at a time: while one runs (its error box included, which
 // runs a message loop of its own), any other is refused, not deferred.

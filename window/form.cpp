@@ -268,6 +268,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
     // object counts of its own.
     static const UINT live_fonts_query = RegisterWindowMessageW(L"Convert.LiveFontCount");
     if (msg == live_fonts_query) return LiveFontCount();
+    // As for the controls: input posted while a handler runs (the error box
+    // is up) is dropped, Alt+F4 too.
+    if (HandlerRunning() && IsInput(msg)) return 0;
 
     LRESULT result = 0;
     if (ReflectToChild(msg, wparam, lparam, result)) return result;
