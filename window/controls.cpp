@@ -277,6 +277,11 @@ void Hover::PointerOver(HWND hwnd) {
     if (label_ && label_->Handle() != hwnd) label_->Leave();
 }
 
+void Hover::Recheck() {
+    POINT point;
+    if (label_ && GetCursorPos(&point)) PointerOver(WindowFromPoint(point));
+}
+
 // ---- Edit ----
 
 DWORD Edit::Style() const { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL | ES_LEFT; }

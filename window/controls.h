@@ -38,6 +38,9 @@ public:
     // Every window of the program reports the window the pointer is over
     // (WM_SETCURSOR), so that a label whose WM_MOUSELEAVE was lost still leaves.
     void PointerOver(HWND hwnd);
+    // Once the error box has gone: a leave refused while it was up is made
+    // now if the pointer is no longer over the label.
+    void Recheck();
 
 private:
     Label* label_ = nullptr;  // not ours

@@ -220,6 +220,7 @@ bool Form::DropsQueued(const MSG& msg) {
     if (!after_box_) return false;
     if (msg.message == kAfterBoxMark && msg.hwnd == hwnd_) {
         after_box_ = false;
+        hover_.Recheck();
         return true;
     }
     return (IsInput(msg.message) || msg.message == WM_COMMAND) && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
@@ -319,6 +320,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
             break;
         case kAfterBoxMark:  // read by another loop than the event loop's
             after_box_ = false;
+            hover_.Recheck();
             return 0;
         case WM_SETCURSOR:
             hover_.PointerOver(reinterpret_cast<HWND>(wparam));
