@@ -66,6 +66,7 @@ int Application::Run(int show_command) {
     if (main_form_) main_form_->Show(show_command);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (main_form_ && main_form_->DropsQueued(msg)) continue;
         // The dialog manager gives the window Tab, Shift+Tab and the arrow
         // keys between its controls.
         if (main_form_ && main_form_->Handle() && IsDialogMessageW(main_form_->Handle(), &msg)) continue;

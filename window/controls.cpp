@@ -22,6 +22,12 @@ constexpr UINT_PTR kSubclassId = 1;
 
 void SetDisplayFace(std::wstring face) { DisplayFace() = std::move(face); }
 
+// A radio button acts on BM_CLICK, checking itself, before any handler is asked.
+bool IsInput(UINT msg) {
+    return msg == BM_CLICK || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||
+           (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST);
+}
+
 LOGFONTW MakeLogFont(const FontDesc& font, int dpi) {
     LOGFONTW lf{};
     lf.lfHeight = MulDiv(font.height, dpi, 96);
@@ -80,7 +86,8 @@ void Control::SetText(std::wstring_view text) {
 // Controls are made where they belong, at their size and with their font:
 // moving or sizing them afterwards costs a visible share of the start-up time
 // under Wine.
-void Control::Create(HWND parent, const LayoutScale& scale, int dpi, HFONT parent_font) {
+bool Control::Create(HWND parent, const LayoutScale& scale, int dpi, HFONT parent_font, Hover& hover) {
+    hover_ = &hover;
     previous_sibling_ = GetWindow(GetWindow(parent, GW_CHILD), GW_HWNDLAST);
     font_color_ = desc_.own_font ? desc_.font.color : clWindowText;
     underline_ = desc_.own_font && desc_.font.underline;
@@ -92,11 +99,12 @@ void Control::Create(HWND parent, const LayoutScale& scale, int dpi, HFONT paren
                             bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc_.id)), GetModuleHandleW(nullptr),
                             nullptr);
-    if (!hwnd_) return;
+    if (!hwnd_) return false;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (!SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
     Created();
+    return true;
 }
 
 void Control::Layout(const LayoutScale& scale, int dpi, HFONT parent_font) {
@@ -146,8 +154,8 @@ Control* Control::FromHandle(HWND hwnd) {
     return hwnd ? reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
 }
 
-void Control::Fire(const NotifyEvent& event) {
-    if (event) RunGuarded([&] { event(*this); });
+bool Control::Fire(const NotifyEvent& event) {
+    return !event || RunGuarded([&] { event(*this); });
 }
 
 LRESULT Control::Default(UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -160,7 +168,7 @@ LRESULT Control::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
         if (accessible_.Answer(hwnd_, {labelled_by_, desc_.role}, wparam, lparam, result)) return result;
     }
     if (msg == WM_SETCURSOR) {
-        Label::PointerOver(reinterpret_cast<HWND>(wparam));
+        hover_->PointerOver(reinterpret_cast<HWND>(wparam));
         if (ApplyScreenCursor(lparam)) return TRUE;
     }
     return Default(msg, wparam, lparam);
@@ -169,7 +177,11 @@ LRESULT Control::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
                                        DWORD_PTR ref) {
     auto* self = reinterpret_cast<Control*>(ref);
+    // While a handler runs (the error box is up) the window is disabled, but
+    // posted input still arrives: it is dropped, not kept for later.
+    if (HandlerRunning() && IsInput(msg)) return 0;
     if (msg == WM_NCDESTROY) {
+        self->Destroying();
         RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->accessible_.Disconnect();
@@ -224,7 +236,7 @@ void Label::Command(WORD code) {
 }
 
 HBRUSH Label::CtlColor(HDC dc) {
-    SetTextColor(dc, LabelTextColor(font_color_, hovered_ == this && Desc().role == AccessibleRole::Link,
+    SetTextColor(dc, LabelTextColor(font_color_, hover_ && hover_->label_ == this && Desc().role == AccessibleRole::Link,
                                     HighContrast()));
     SetBkMode(dc, TRANSPARENT);
     return GetSysColorBrush(COLOR_BTNFACE);
@@ -251,32 +263,43 @@ LRESULT Label::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
         case WM_MOUSEMOVE: {
             TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
             TrackMouseEvent(&track);
-            if (hovered_ != this) {
-                if (hovered_) hovered_->Leave();
-                hovered_ = this;
-                Fire(OnMouseEnter);
-            }
+            if (hover_->label_ != this) Enter();
             break;
         }
         case WM_MOUSELEAVE:
-            if (hovered_ == this) Leave();
+            if (hover_->label_ == this) Leave();
             return 0;
-        case WM_NCDESTROY:
-            if (hovered_ == this) hovered_ = nullptr;
-            break;
         default:
             break;
     }
     return Control::Message(msg, wparam, lparam);
 }
 
-void Label::Leave() {
-    hovered_ = nullptr;
-    Fire(OnMouseLeave);
+// A crossing counts once its handler has run: one refused while another
+// handler runs is made again at the next move or report.
+void Label::Enter() {
+    if (hover_->label_) hover_->label_->Leave();
+    if (hover_->label_) return;
+    hover_->label_ = this;
+    if (!Fire(OnMouseEnter)) hover_->label_ = nullptr;
 }
 
-void Label::PointerOver(HWND hwnd) {
-    if (hovered_ && hovered_->Handle() != hwnd) hovered_->Leave();
+void Label::Leave() {
+    hover_->label_ = nullptr;
+    if (!Fire(OnMouseLeave)) hover_->label_ = this;
+}
+
+void Label::Destroying() {
+    if (hover_->label_ == this) hover_->label_ = nullptr;
+}
+
+void Hover::PointerOver(HWND hwnd) {
+    if (label_ && label_->Handle() != hwnd) label_->Leave();
+}
+
+void Hover::Recheck() {
+    POINT point;
+    if (label_ && GetCursorPos(&point)) PointerOver(WindowFromPoint(point));
 }
 
 // ---- Edit ----
@@ -290,8 +313,8 @@ void Edit::Created() {
 LRESULT Edit::Message(UINT msg, WPARAM wparam, LPARAM lparam) {
     if (msg == WM_CHAR && OnKeyPress) {
         wchar_t key = static_cast<wchar_t>(wparam);
-        RunGuarded([&] { OnKeyPress(*this, key); });
-        if (key == 0) return 0;
+        // A filter that cannot run lets nothing through.
+        if (!RunGuarded([&] { OnKeyPress(*this, key); }) || key == 0) return 0;
         wparam = key;
     }
     return Control::Message(msg, wparam, lparam);
@@ -327,8 +350,10 @@ DWORD RadioButton::Style() const {
 
 bool RadioButton::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// A notification while another handler runs is no click of the user's (the
+// button takes none then); the group is looked at again at the next one.
 void RadioButton::Command(WORD code) {
-    if (code == BN_CLICKED) SyncGroup();
+    if (code == BN_CLICKED && !HandlerRunning()) SyncGroup();
 }
 
 void RadioButton::SyncGroup() {
@@ -359,7 +384,7 @@ void Button::Command(WORD code) {
 
 // ---- Panel ----
 
-void Panel::Register() {
+bool Panel::Register() {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -368,7 +393,7 @@ void Panel::Register() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = L"TPanel";
-    RegisterClassExW(&wc);
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 DWORD Panel::Style() const { return WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN; }

@@ -17,6 +17,7 @@
 namespace convert {
 
 class Control;
+class Label;
 using NotifyEvent = std::function<void(Control& sender)>;
 using KeyPressEvent = std::function<void(Control& sender, wchar_t& key)>;
 
@@ -44,6 +45,23 @@ bool SystemHighContrast();
 // drawing, so a change of the system's colours shows at once.
 COLORREF LabelTextColor(ColorDesc font_color, bool link_hovered, bool high_contrast);
 
+// The label the pointer is in, for one window and shared by its controls; a
+// label that goes takes itself out.
+class Hover {
+public:
+    // Every window of the program reports the window the pointer is over
+    // (WM_SETCURSOR), so that a label whose WM_MOUSELEAVE was lost still leaves.
+    void PointerOver(HWND hwnd);
+    // Once the error box has gone: a leave refused while it was up is made
+    // now if the pointer is no longer over the label.
+    void Recheck();
+
+private:
+    Label* label_ = nullptr;  // not ours
+
+    friend class Label;
+};
+
 class Control {
 public:
     explicit Control(const ControlDesc& desc) : desc_(desc) {}
@@ -59,8 +77,8 @@ public:
 
     // Creates the window in its place with its font (the parent's unless it
     // has its own, which it builds for this DPI); the parent owns it
-    // (destroyed with the parent).
-    void Create(HWND parent, const LayoutScale& scale, int dpi, HFONT parent_font);
+    // (destroyed with the parent). False when the system refuses.
+    [[nodiscard]] bool Create(HWND parent, const LayoutScale& scale, int dpi, HFONT parent_font, Hover& hover);
     // Places the control again and gives it its font, for a new scale or DPI.
     void Layout(const LayoutScale& scale, int dpi, HFONT parent_font);
 
@@ -84,16 +102,21 @@ protected:
     virtual DWORD ExStyle() const { return 0; }
     virtual LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT Default(UINT msg, WPARAM wparam, LPARAM lparam);
-    void Fire(const NotifyEvent& event);
+    // Runs the event's handler unless another handler is running; false when
+    // refused.
+    bool Fire(const NotifyEvent& event);
     // The control's place and size in its parent for this scale.
     virtual RECT Bounds(const LayoutScale& scale, HWND parent) const;
     // Runs once the control's window exists, with its font.
     virtual void Created() {}
+    // Runs when the control's window goes (WM_NCDESTROY).
+    virtual void Destroying() {}
     HFONT CurrentFont() const { return own_font_.get() ? own_font_.get() : parent_font_; }
     void ApplyOwnFont(BOOL redraw);
 
     ColorDesc font_color_ = clWindowText;
     HWND previous_sibling_ = nullptr;  // the control created just before; not ours
+    Hover* hover_ = nullptr;           // the window's; not ours
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -120,18 +143,16 @@ public:
     void SetFontColor(ColorDesc color);
     void SetUnderline(bool underline);
 
-    // Every window of the program reports the window the pointer is over
-    // (WM_SETCURSOR), so that a label whose WM_MOUSELEAVE was lost still leaves.
-    static void PointerOver(HWND hwnd);
-
 private:
     const wchar_t* ClassName() const override { return L"Static"; }
     DWORD Style() const override;
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
     RECT Bounds(const LayoutScale& scale, HWND parent) const override;
+    void Destroying() override;
+    void Enter();
     void Leave();
 
-    static inline Label* hovered_ = nullptr;  // the label the pointer is in; not ours
+    friend class Hover;
 };
 
 class Edit final : public Control {
@@ -187,7 +208,8 @@ private:
 class Panel final : public Control {
 public:
     using Control::Control;
-    static void Register();
+    // False when the system refuses.
+    [[nodiscard]] static bool Register();
 
 private:
     const wchar_t* ClassName() const override { return L"TPanel"; }
@@ -195,6 +217,10 @@ private:
     DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
     LRESULT Message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 };
+
+// What a person does to a control, by whatever route it arrives: the mouse,
+// the keyboard, or the system's own click message.
+bool IsInput(UINT msg);
 
 // Reflects WM_COMMAND and WM_CTLCOLOR* from a child control back to it;
 // true when handled. Used by every window that holds controls.

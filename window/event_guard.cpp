@@ -12,6 +12,17 @@ ErrorSink& Sink() {
     return sink;
 }
 
+bool running = false;
+
+// Marks a handler as running for as long as it lives.
+class Running {
+public:
+    Running() noexcept { running = true; }
+    ~Running() { running = false; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+};
+
 #if __cpp_exceptions
 std::u16string FromAscii(const char* text) {
     std::u16string out;
@@ -23,6 +34,8 @@ std::u16string FromAscii(const char* text) {
 
 void SetErrorSink(ErrorSink sink) { Sink() = sink; }
 
+bool HandlerRunning() { return running; }
+
 bool ReportError(const std::u16string& message) {
     if (!Sink().show) return false;
     Sink().show(Sink().owner, message);
@@ -30,11 +43,13 @@ bool ReportError(const std::u16string& message) {
 }
 
 #if __cpp_exceptions
-void RunGuarded(GuardedCall handler) {
+bool RunGuarded(GuardedCall handler) {
+    if (running) return false;
+    const Running scope;
     std::u16string message;
     try {
         handler();
-        return;
+        return true;
     } catch (const Exception& e) {
         message = e.Message();
     } catch (const std::bad_alloc&) {
@@ -43,9 +58,15 @@ void RunGuarded(GuardedCall handler) {
         message = FromAscii(e.what());
     }
     ReportError(message);
+    return true;
 }
 #else
-void RunGuarded(GuardedCall handler) { handler(); }
+bool RunGuarded(GuardedCall handler) {
+    if (running) return false;
+    const Running scope;
+    handler();
+    return true;
+}
 #endif
 
 }  // namespace convert

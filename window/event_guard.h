@@ -1,7 +1,10 @@
 // Every event handler runs inside this guard: an error that a handler does not
 // catch ends that handler and goes to the application's error display, and
 // never unwinds through the system's window procedures. Without exceptions
-// (the shipped program) the guard only calls the handler.
+// (the shipped program) the guard catches nothing.
+//
+// Handlers run one at a time: while one runs (its error box included, which
+// runs a message loop of its own), any other is refused, not deferred.
 #pragma once
 
 #include <memory>
@@ -35,7 +38,10 @@ private:
 };
 
 void SetErrorSink(ErrorSink sink);
-void RunGuarded(GuardedCall handler);
+// False when the handler was refused because another one is running.
+bool RunGuarded(GuardedCall handler);
+// True while a handler runs: the window takes no input then.
+bool HandlerRunning();
 
 // Hands a message to the application's error display: what RunGuarded does
 // with an error that a handler lets escape, for the handlers of a program

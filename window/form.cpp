@@ -10,6 +10,10 @@
 namespace convert {
 namespace {
 
+// Posted to the window when the error box gives it back: everything queued
+// before it was posted while the box was up.
+constexpr UINT kAfterBoxMark = WM_APP;
+
 std::unique_ptr<Control> MakeControl(const ControlDesc& desc) {
     switch (desc.kind) {
         case ControlKind::Label: return std::make_unique<Label>(desc);
@@ -51,7 +55,7 @@ Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void Form::Register() const {
+std::optional<BuildError> Form::Register() const {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
@@ -60,12 +64,16 @@ void Form::Register() const {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     const std::wstring class_name = Widen(desc_.class_name);
     wc.lpszClassName = class_name.c_str();
-    RegisterClassExW(&wc);
-    Panel::Register();
+    // Registered already by an earlier window of the same description.
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return BuildError("the window class could not be registered: ", desc_.class_name);
+    }
+    if (!Panel::Register()) return BuildError("the window class could not be registered: ", "TPanel");
+    return std::nullopt;
 }
 
 std::optional<BuildError> Form::Build() {
-    Register();
+    if (auto error = Register()) return error;
     SetHighContrast(SystemHighContrast());
     ChooseDisplayFace();
     // The window is made at its size and its controls in their places, for the
@@ -81,12 +89,16 @@ std::optional<BuildError> Form::Build() {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     panel_ = std::make_unique<Panel>(*desc_.panel);
-    panel_->Create(hwnd_, scale, dpi, font_.get());
+    if (!panel_->Create(hwnd_, scale, dpi, font_.get(), hover_)) {
+        return BuildError("the control could not be created: ", desc_.panel->name);
+    }
     for (const ControlDesc& row : desc_.controls) {
         std::unique_ptr<Control> control = MakeControl(row);
         if (!control) return BuildError("unknown control kind");
         controls_.push_back(std::move(control));
-        controls_.back()->Create(panel_->Handle(), scale, dpi, font_.get());
+        if (!controls_.back()->Create(panel_->Handle(), scale, dpi, font_.get(), hover_)) {
+            return BuildError("the control could not be created: ", row.name);
+        }
     }
     // The group frame is drawn under the controls it surrounds; it is not a
     // tab stop, so lowering it leaves the tab order (the creation order) alone.
@@ -230,6 +242,16 @@ void Form::Show(int show_command) {
     UpdateWindow(hwnd_);
 }
 
+bool Form::DropsQueued(const MSG& msg) {
+    if (!after_box_) return false;
+    if (msg.message == kAfterBoxMark && msg.hwnd == hwnd_) {
+        after_box_ = false;
+        hover_.Recheck();
+        return true;
+    }
+    return (IsInput(msg.message) || msg.message == WM_COMMAND) && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
+}
+
 int Form::Width() const {
     RECT rect;
     GetWindowRect(hwnd_, &rect);
@@ -273,6 +295,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
     // object counts of its own.
     static const UINT live_fonts_query = RegisterWindowMessageW(L"Convert.LiveFontCount");
     if (msg == live_fonts_query) return LiveFontCount();
+    // As for the controls: input posted while a handler runs (the error box
+    // is up) is dropped, Alt+F4 too.
+    if (HandlerRunning() && IsInput(msg)) return 0;
 
     LRESULT result = 0;
     if (ReflectToChild(msg, wparam, lparam, result)) return result;
@@ -319,8 +344,18 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
                 }
             }
             return 0;
+        // The error box enables the window again before it goes; a program
+        // that waits for that may click at once, and its click comes after
+        // the mark.
+        case WM_ENABLE:
+            if (wparam && HandlerRunning() && !after_box_) after_box_ = PostMessageW(hwnd_, kAfterBoxMark, 0, 0);
+            break;
+        case kAfterBoxMark:  // read by another loop than the event loop's
+            after_box_ = false;
+            hover_.Recheck();
+            return 0;
         case WM_SETCURSOR:
-            Label::PointerOver(reinterpret_cast<HWND>(wparam));
+            hover_.PointerOver(reinterpret_cast<HWND>(wparam));
             if (ApplyScreenCursor(lparam)) return TRUE;
             break;
         case WM_DESTROY:

@@ -34,6 +34,10 @@ public:
     std::optional<BuildError> Build();
     // Runs OnShow, then shows the window with the launcher's show command.
     void Show(int show_command);
+    // For the event loop, before it dispatches a message it has read: true
+    // when it is to be dropped, input posted to the window while the error
+    // box was up and read only once the box has gone.
+    bool DropsQueued(const MSG& msg);
 
     HWND Handle() const { return hwnd_; }
     int Width() const;
@@ -52,7 +56,7 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam);
-    void Register() const;
+    std::optional<BuildError> Register() const;
     std::optional<BuildError> BindEvents(Control& control);
     void ChooseDisplayFace();
     // Makes the window's font for this DPI; returns the layout's scale.
@@ -67,10 +71,12 @@ private:
 
     const FormDesc& desc_;
     HWND hwnd_ = nullptr;
+    Hover hover_;  // before the controls, which point at it
     std::unique_ptr<Panel> panel_;
     std::vector<std::unique_ptr<Control>> controls_;
     Font font_;
     HWND focus_ = nullptr;  // the control to refocus on activation; not ours
+    bool after_box_ = false;  // from the error box's end until its mark is read
 };
 
 }  // namespace convert

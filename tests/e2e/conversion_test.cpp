@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "accessible_client.h"
 #include "app_session.h"
+#include "http_handler.h"
 #include "user_input.h"
 #include "wait_for.h"
 
@@ -96,6 +98,109 @@ TEST_F(ConversionErrors, ElevenNinesNamedThenWindowConvertsAgain) {
     WriteFields(app, {L"100", L"1", L"1"});
     PressConvert(app);
     EXPECT_TRUE(WaitForFields(app, {L"100", L"3", L"0"})) << testing::PrintToString(ReadFields(app));
+}
+
+// Waits until the program has handled everything posted to it before: the
+// caret placed by a message posted now comes back.
+bool HandledPosted(const AppSession& app, int caret) {
+    const HWND field = app.Control(kEdit3);
+    PostMessageW(field, EM_SETSEL, static_cast<WPARAM>(caret), caret);
+    return WaitFor([&] {
+        DWORD_PTR selection = 0;
+        SendMessageTimeoutW(field, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 3000, &selection);
+        return LOWORD(selection) == caret && HIWORD(selection) == caret;
+    });
+}
+
+std::size_t BoxesOf(const AppSession& app) {
+    std::size_t boxes = 0;
+    for (HWND window : app.OtherVisibleWindows()) boxes += GetWindow(window, GW_OWNER) == app.Window();
+    return boxes;
+}
+
+// Clicks by every route a program has besides the mouse and keyboard of the
+// person at the screen (the disabled window takes none of theirs), and what a
+// screen reader's default action on the link posts.
+void PostClicks(const AppSession& app) {
+    const HWND button = app.Control(kButton1), radio = app.Control(kRadioButton2), panel = GetParent(button);
+    for (int i = 0; i < 20; ++i) PostMessageW(button, BM_CLICK, 0, 0);
+    PostMessageW(radio, BM_CLICK, 0, 0);
+    PostMessageW(radio, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageW(radio, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
+    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    PostMessageW(panel, WM_COMMAND, MAKEWPARAM(kButton1, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    PostMessageW(panel, WM_COMMAND, MAKEWPARAM(kLabel8, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(app.Control(kLabel8)));
+}
+
+// Runs `queue` while the program's thread is held still, as on a busy
+// machine: everything it posts or sends is waiting at once when it resumes.
+template <typename Queue>
+void WhileHeld(const AppSession& app, Queue queue) {
+    const HANDLE thread =
+        OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(app.Window(), nullptr));
+    ASSERT_TRUE(thread);
+    ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+    queue();
+    ResumeThread(thread);
+    CloseHandle(thread);
+}
+
+void ExpectUntouched(const AppSession& app, const Fields& fields) {
+    EXPECT_EQ(ReadFields(app), fields);
+    EXPECT_TRUE(app.Checked(kRadioButton1));
+    EXPECT_FALSE(app.Checked(kRadioButton2));
+    EXPECT_EQ(app.Text(kLabel1), kArrowCmToChiCun);
+}
+
+// While the box is up nothing acts on the window, and nothing posted to it
+// then runs once the box has gone: one box, the same fields and direction,
+// no browser; then the window works as before.
+TEST_F(ConversionErrors, NothingActsBehindTheBoxNorAfterIt) {
+    const ComApartment com;
+    const std::wstring record = TempFile(L"convert-e2e-box-url-");
+    DeleteFileW(record.c_str());
+    HttpHandler handler(RecorderCommand(record));
+    ASSERT_TRUE(handler.Registered());
+    AppSession& app = App();
+    const ComPtr<IAccessible> link = ObjectOf(app.Control(kLabel8));
+    ASSERT_TRUE(link);
+    const Fields refused{L"x", L"2", L"12345678"};
+    WriteFields(app, refused);
+
+    PostClicks(app);
+    const auto box = app.WaitForMessageBox();
+    ASSERT_TRUE(box) << "no message box";
+    PostClicks(app);
+    EXPECT_EQ(link->accDoDefaultAction(Self()), S_OK);
+    ASSERT_TRUE(HandledPosted(app, 1));
+    EXPECT_EQ(BoxesOf(app), 1u);
+    EXPECT_FALSE(IsWindowEnabled(app.Window()));
+    ExpectUntouched(app, refused);
+
+    // OK, sent, is taken ahead of the clicks queued before it.
+    WhileHeld(app, [&] {
+        PostClicks(app);
+        SendNotifyMessageW(GetDlgItem(box->hwnd, IDOK), BM_CLICK, 0, 0);
+    });
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box->hwnd); }));
+    ASSERT_TRUE(HandledPosted(app, 2));
+    ASSERT_TRUE(IsWindowEnabled(app.Window())) << "a click queued behind the box opened another";
+    EXPECT_EQ(BoxesOf(app), 0u);
+    ExpectUntouched(app, refused);
+    EXPECT_FALSE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(3000)))
+        << "the link was followed";
+
+    WriteFields(app, {L"100", L"1", L"1"});
+    PressConvert(app);
+    EXPECT_TRUE(WaitForFields(app, {L"100", L"3", L"0"})) << testing::PrintToString(ReadFields(app));
+    ChooseDirection(app, kRadioButton2);
+    EXPECT_TRUE(WaitFor([&] { return app.Text(kLabel1) == kArrowChiCunToCm; }));
+    EXPECT_EQ(link->accDoDefaultAction(Self()), S_OK);
+    EXPECT_TRUE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(10000)))
+        << "the link does not open the home page after the box";
+    DeleteFileW(record.c_str());
 }
 
 TEST_F(ConversionErrors, TooLargeLengthWritesNothing) {

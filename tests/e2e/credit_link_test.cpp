@@ -87,6 +87,36 @@ TEST(CreditLink, LinkLookOnlyWhileThePointerIsOver) {
     EXPECT_TRUE(WaitFor([&] { return CurrentCursor() == arrow; })) << "the arrow cursor did not come back";
 }
 
+// The pointer leaves the link while an error box is up, which no handler may
+// answer then; the link look goes once the box has gone, wherever the
+// pointer is.
+TEST(CreditLink, LinkLookGoesOnceTheErrorBoxHasGone) {
+    AppSession app;
+    app.SetText(kEdit1, L"x");
+    for (int i = 0; i < 12 && app.Focus() != app.Control(kButton1); ++i) {
+        const HWND before = app.Focus();
+        PressKey(VK_TAB);
+        WaitFor([&] { return app.Focus() != before; });
+    }
+    ASSERT_EQ(app.Focus(), app.Control(kButton1));
+    ASSERT_TRUE(MovePointer(Center(app.ScreenRect(kLabel8))));
+    ASSERT_TRUE(WaitFor([&] { return LabelLook(app, kBlue).underline; })) << Describe(app);
+
+    PressKey(VK_SPACE);
+    const auto box = app.WaitForMessageBox();
+    ASSERT_TRUE(box) << "no message box";
+    RECT window{};
+    GetWindowRect(app.Window(), &window);
+    ASSERT_TRUE(MovePointer({window.right + 40, window.bottom + 40}));
+    Sleep(300);  // for the label's leave to arrive while the box is up
+    ASSERT_TRUE(app.PressOk(*box));
+    const COLORREF window_text = GetSysColor(COLOR_WINDOWTEXT);
+    EXPECT_TRUE(WaitFor([&] {
+        const TextLook look = LabelLook(app, window_text);
+        return look.in_colour > 0 && look.other_colours == 0 && !look.underline;
+    })) << "the link look stayed: " << Describe(app);
+}
+
 TEST(CreditLink, ClickOpensTheHomePageAndLeavesTheWindowAlone) {
     const std::wstring record = TempFile(L"convert-e2e-url-");
     DeleteFileW(record.c_str());

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "window/dpi.h"
@@ -246,6 +247,42 @@ TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
         EXPECT_EQ(PixelsOf(form.Label2->Handle(), old_text), 0) << "text left in the old colour";
         check_all();
     }
+}
+
+// The link look, read from the label's font.
+bool Underlined(const Label& label) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label.Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfUnderline != 0;
+}
+
+void MoveOnto(const Control& control) { SendMessageW(control.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1)); }
+
+// What each window of the program reports: the window the pointer is over.
+void ReportPointerOver(HWND window, HWND over) {
+    SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(over), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+// A window that goes while its link is hovered leaves nothing behind for a
+// window made after it in the same process.
+TEST(FormHover, AWindowGoneWhileHoveredLeavesTheNextAlone) {
+    auto first = std::make_unique<TForm1>();
+    ASSERT_FALSE(first->Create());
+    MoveOnto(*first->Label8);
+    ASSERT_TRUE(Underlined(*first->Label8));
+    first.reset();
+
+    TForm1 second;
+    ASSERT_FALSE(second.Create());
+    EXPECT_FALSE(Underlined(*second.Label8));
+    ReportPointerOver(second.Handle(), second.Handle());
+    MoveOnto(*second.Label8);
+    EXPECT_TRUE(Underlined(*second.Label8)) << "the link look on entering";
+    ReportPointerOver(second.Label2->Handle(), second.Label2->Handle());
+    EXPECT_FALSE(Underlined(*second.Label8)) << "the resting look once the pointer is elsewhere";
+    MoveOnto(*second.Label8);
+    MoveOnto(*second.Label2);
+    EXPECT_FALSE(Underlined(*second.Label8)) << "the resting look once the pointer is on another label";
 }
 
 }  // namespace
