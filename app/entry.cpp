@@ -5,19 +5,15 @@
 // callbacks, which load nothing, run earlier.
 #include <windows.h>
 
+#include "window/system_functions.h"
+
 extern "C" int WinMainCRTStartup();  // the MinGW-w64 runtime's entry for WIN32 programs
 
 namespace {
 
 void SearchSystemFolderOnly() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     // kernel32 is mapped into every process: no search happens here.
-    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    // The cast is how GetProcAddress results are used.
-    const auto set_default_dll_directories =
-        kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
-                       reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDefaultDllDirectories")))
-                 : nullptr;
+    const auto set_default_dll_directories = convert::MappedFunction(convert::kSetDefaultDllDirectories);
     if (set_default_dll_directories && set_default_dll_directories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
     // Windows 7 without KB2533623: at least the current folder leaves the search.
     SetDllDirectoryW(L"");

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "window/system_library.h"
+#include "window/system_functions.h"
 
 namespace convert {
 namespace {
@@ -15,18 +15,12 @@ namespace {
 // The Windows Chinese name of a link's action.
 constexpr wchar_t kLinkAction[] = L"跳转";
 
-using CreateStdAccessibleObjectFn = HRESULT WINAPI(HWND, LONG, REFIID, void**);
-using LresultFromObjectFn = LRESULT WINAPI(REFIID, WPARAM, LPUNKNOWN);
-using CoInitializeExFn = HRESULT WINAPI(LPVOID, DWORD);
-using CoUninitializeFn = void WINAPI();
-using SysAllocStringLenFn = BSTR WINAPI(const OLECHAR*, UINT);
-
 struct Runtime {
-    CreateStdAccessibleObjectFn* create_standard = nullptr;
-    LresultFromObjectFn* lresult_from_object = nullptr;
-    CoInitializeExFn* co_initialize_ex = nullptr;
-    CoUninitializeFn* co_uninitialize = nullptr;
-    SysAllocStringLenFn* sys_alloc_string_len = nullptr;
+    decltype(LoadedFunction(kCreateStdAccessibleObject)) create_standard = nullptr;
+    decltype(LoadedFunction(kLresultFromObject)) lresult_from_object = nullptr;
+    decltype(LoadedFunction(kCoInitializeEx)) co_initialize_ex = nullptr;
+    decltype(LoadedFunction(kCoUninitialize)) co_uninitialize = nullptr;
+    decltype(LoadedFunction(kSysAllocStringLen)) sys_alloc_string_len = nullptr;
     bool com_started = false;
 };
 
@@ -42,14 +36,11 @@ Runtime& TheRuntime() {
 const Runtime* LoadRuntime() {
     Runtime& r = TheRuntime();
     static const bool loaded = [&r] {
-        const HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
-        const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
-        const HMODULE oleaut32 = LoadSystemLibrary(L"oleaut32.dll");
-        r.create_standard = ProcAddress<CreateStdAccessibleObjectFn>(oleacc, "CreateStdAccessibleObject");
-        r.lresult_from_object = ProcAddress<LresultFromObjectFn>(oleacc, "LresultFromObject");
-        r.sys_alloc_string_len = ProcAddress<SysAllocStringLenFn>(oleaut32, "SysAllocStringLen");
-        r.co_initialize_ex = ProcAddress<CoInitializeExFn>(ole32, "CoInitializeEx");
-        r.co_uninitialize = ProcAddress<CoUninitializeFn>(ole32, "CoUninitialize");
+        r.create_standard = LoadedFunction(kCreateStdAccessibleObject);
+        r.lresult_from_object = LoadedFunction(kLresultFromObject);
+        r.sys_alloc_string_len = LoadedFunction(kSysAllocStringLen);
+        r.co_initialize_ex = LoadedFunction(kCoInitializeEx);
+        r.co_uninitialize = LoadedFunction(kCoUninitialize);
         return r.create_standard && r.lresult_from_object && r.sys_alloc_string_len && r.co_initialize_ex &&
                r.co_uninitialize;
     }();

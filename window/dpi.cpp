@@ -1,30 +1,21 @@
 #include "window/dpi.h"
 
 #include "window/gdi.h"
-#include "window/system_library.h"
+#include "window/system_functions.h"
 
 namespace convert {
-namespace {
 
-// user32 is loaded in every window program: nothing is searched for here.
-template <typename Fn>
-Fn* User32Function(const char* name) {
-    return ProcAddress<Fn>(GetModuleHandleW(L"user32.dll"), name);
-}
-
-}  // namespace
+// Each lookup is made once; its result never changes.
 
 int SystemDpi() {
-    using GetDpiForSystemFn = UINT WINAPI();
-    static const auto get_dpi_for_system = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
+    static const auto get_dpi_for_system = MappedFunction(kGetDpiForSystem);
     if (get_dpi_for_system) return static_cast<int>(get_dpi_for_system());
     WindowDC screen(nullptr);
     return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
 int DpiForWindow(HWND hwnd) {
-    using GetDpiForWindowFn = UINT WINAPI(HWND);
-    static const auto get_dpi_for_window = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    static const auto get_dpi_for_window = MappedFunction(kGetDpiForWindow);
     if (hwnd && get_dpi_for_window) {
         const UINT dpi = get_dpi_for_window(hwnd);
         if (dpi != 0) return static_cast<int>(dpi);
@@ -33,8 +24,7 @@ int DpiForWindow(HWND hwnd) {
 }
 
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD ex_style, int dpi) {
-    using AdjustFn = BOOL WINAPI(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static const auto adjust_for_dpi = User32Function<AdjustFn>("AdjustWindowRectExForDpi");
+    static const auto adjust_for_dpi = MappedFunction(kAdjustWindowRectExForDpi);
     if (adjust_for_dpi && adjust_for_dpi(&rect, style, FALSE, ex_style, static_cast<UINT>(dpi))) return;
     AdjustWindowRectEx(&rect, style, FALSE, ex_style);
 }

@@ -5,7 +5,7 @@
 #include "window/build_error.h"
 #include "window/dpi.h"
 #include "window/event_guard.h"
-#include "window/screen_cursor.h"
+#include "window/colours.h"
 
 namespace convert {
 namespace {
@@ -35,21 +35,12 @@ std::optional<BuildError> Bind(Event& event, Event handler, std::string_view nam
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-// True when the font has a glyph for every character of the text.
-bool FontCovers(HDC dc, HFONT font, const std::wstring& text) {
-    SelectObjectScope select(dc, font);
-    std::vector<WORD> glyphs(text.size());
-    if (GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
-                         GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) {
-        return false;
-    }
-    for (WORD glyph : glyphs) {
-        if (glyph == 0xFFFF) return false;
-    }
-    return true;
-}
-
 }  // namespace
+
+ControlSlot::ControlSlot(Form& form, const char* name, ControlKind kind)
+    : name_(name), kind_(kind), next_(form.slots_) {
+    form.slots_ = this;
+}
 
 Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -74,7 +65,7 @@ std::optional<BuildError> Form::Register() const {
 
 std::optional<BuildError> Form::Build() {
     if (auto error = Register()) return error;
-    SetHighContrast(SystemHighContrast());
+    state_.high_contrast = SystemHighContrast();
     ChooseDisplayFace();
     // The window is made at its size and its controls in their places, for the
     // system's DPI; a window that opens on a monitor of another DPI is laid out
@@ -89,14 +80,14 @@ std::optional<BuildError> Form::Build() {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     panel_ = std::make_unique<Panel>(*desc_.panel);
-    if (!panel_->Create(hwnd_, scale, dpi, font_.get(), hover_)) {
+    if (!panel_->Create(hwnd_, scale, dpi, font_.get(), state_)) {
         return BuildError("the control could not be created: ", desc_.panel->name);
     }
     for (const ControlDesc& row : desc_.controls) {
         std::unique_ptr<Control> control = MakeControl(row);
         if (!control) return BuildError("unknown control kind");
         controls_.push_back(std::move(control));
-        if (!controls_.back()->Create(panel_->Handle(), scale, dpi, font_.get(), hover_)) {
+        if (!controls_.back()->Create(panel_->Handle(), scale, dpi, font_.get(), state_)) {
             return BuildError("the control could not be created: ", row.name);
         }
     }
@@ -134,6 +125,16 @@ std::optional<BuildError> Form::Build() {
     }
 
     focus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    return FillSlots();
+}
+
+std::optional<BuildError> Form::FillSlots() {
+    for (ControlSlot* slot = slots_; slot; slot = slot->next_) {
+        Control* control = Find(slot->name_);
+        if (!control) return BuildError("no control named ", slot->name_);
+        if (control->Desc().kind != slot->kind_) return BuildError("control of another kind: ", slot->name_);
+        slot->control_ = control;
+    }
     return std::nullopt;
 }
 
@@ -157,85 +158,6 @@ std::optional<BuildError> Form::BindEvents(Control& control) {
     return std::nullopt;
 }
 
-// The designed face may have no Chinese glyphs (it has none on most
-// systems): then every font is made in the first Simplified-Chinese UI face
-// that shows all the window's texts.
-void Form::ChooseDisplayFace() {
-    std::wstring texts = desc_.caption;
-    for (const ControlDesc& row : desc_.controls) {
-        if (row.text) texts += row.text;
-    }
-    texts += L"《＝";
-
-    WindowDC dc(nullptr);  // the screen's: the window is not made yet
-    const wchar_t* faces[] = {desc_.font.face, L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun",
-                              L"NSimSun", L"SimHei"};
-    for (const wchar_t* face : faces) {
-        SetDisplayFace(face);
-        const Font font = MakeFont(MakeLogFont(desc_.font, 96));
-        if (font.get() && FontCovers(dc.get(), font.get(), texts)) return;
-    }
-    SetDisplayFace(desc_.font.face);  // none has them all: the system's font linking may
-}
-
-LayoutScale Form::MakeFontAndScale(int dpi) {
-    font_ = MakeFont(MakeLogFont(desc_.font, dpi));
-
-    // The controls scale with the height of the designed face's text.
-    LayoutScale scale{desc_.text_height, desc_.text_height};
-    LOGFONTW designed{};
-    designed.lfHeight = MulDiv(desc_.font.height, dpi, 96);
-    designed.lfCharSet = desc_.font.charset;
-    wcsncpy(designed.lfFaceName, desc_.font.face, LF_FACESIZE - 1);
-    const Font measure = MakeFont(designed);
-    WindowDC dc(nullptr);
-    SelectObjectScope select(dc.get(), measure.get());
-    SIZE size{};
-    if (GetTextExtentPoint32W(dc.get(), L"0", 1, &size) && size.cy > 0) scale.text_height = size.cy;
-    return scale;
-}
-
-SIZE Form::WindowSize(const LayoutScale& scale, int dpi) const {
-    RECT rect{0, 0, scale(desc_.client_width), scale(desc_.client_height)};
-    AdjustWindowRectForDpi(rect, Style(), ExStyle(), dpi);
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
-// The old font lives until every control has the new one: a control repainted
-// in between would otherwise draw with a deleted font.
-void Form::ApplyLayout(int dpi, const POINT* place) {
-    const Font old_font = std::move(font_);
-    const LayoutScale scale = MakeFontAndScale(dpi);
-    const SIZE size = WindowSize(scale, dpi);
-    // A size lock holds the window at its size for the old DPI: it follows to
-    // the new size first, or the window could not take it.
-    const int old_width = Width(), old_height = Height();
-    if (Constraints.min_width == old_width && Constraints.max_width == old_width) {
-        Constraints.min_width = Constraints.max_width = size.cx;
-    }
-    if (Constraints.min_height == old_height && Constraints.max_height == old_height) {
-        Constraints.min_height = Constraints.max_height = size.cy;
-    }
-    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (!place) flags |= SWP_NOMOVE;
-    SetWindowPos(hwnd_, nullptr, place ? place->x : 0, place ? place->y : 0, size.cx, size.cy, flags);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-
-    panel_->Layout(scale, dpi, font_.get());
-    for (const auto& control : controls_) control->Layout(scale, dpi, font_.get());
-}
-
-// After a change of the system's colours or high contrast the whole window is
-// drawn again; the controls are told, as the system tells only top-level
-// windows.
-void Form::Repaint(bool colours_changed) {
-    if (colours_changed) {
-        SendMessageW(panel_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
-        for (const auto& control : controls_) SendMessageW(control->Handle(), WM_SYSCOLORCHANGE, 0, 0);
-    }
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-}
-
 void Form::Show(int show_command) {
     if (OnShow) RunGuarded([&] { OnShow(*panel_); });
     ShowWindow(hwnd_, show_command);
@@ -246,7 +168,7 @@ bool Form::DropsQueued(const MSG& msg) {
     if (!after_box_) return false;
     if (msg.message == kAfterBoxMark && msg.hwnd == hwnd_) {
         after_box_ = false;
-        hover_.Recheck();
+        state_.hover.Recheck();
         return true;
     }
     return (IsInput(msg.message) || msg.message == WM_COMMAND) && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
@@ -294,7 +216,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
     // Soak tests ask how many fonts the program holds: Wine reports no GDI
     // object counts of its own.
     static const UINT live_fonts_query = RegisterWindowMessageW(L"Convert.LiveFontCount");
-    if (msg == live_fonts_query) return LiveFontCount();
+    if (msg == live_fonts_query) return state_.fonts.Live();
     // As for the controls: input posted while a handler runs (the error box
     // is up) is dropped, Alt+F4 too.
     if (HandlerRunning() && IsInput(msg)) return 0;
@@ -324,12 +246,12 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
             return 0;
         }
         case WM_SYSCOLORCHANGE:
-            SetHighContrast(SystemHighContrast());
+            state_.high_contrast = SystemHighContrast();
             Repaint(true);
             break;
         case WM_SETTINGCHANGE:
-            if (const bool on = SystemHighContrast(); on != HighContrast()) {
-                SetHighContrast(on);
+            if (const bool on = SystemHighContrast(); on != state_.high_contrast) {
+                state_.high_contrast = on;
                 Repaint(false);
             }
             break;
@@ -352,11 +274,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
             break;
         case kAfterBoxMark:  // read by another loop than the event loop's
             after_box_ = false;
-            hover_.Recheck();
+            state_.hover.Recheck();
             return 0;
         case WM_SETCURSOR:
-            hover_.PointerOver(reinterpret_cast<HWND>(wparam));
-            if (ApplyScreenCursor(lparam)) return TRUE;
+            if (state_.SetCursor(wparam, lparam)) return TRUE;
             break;
         case WM_DESTROY:
             PostQuitMessage(0);

@@ -16,6 +16,39 @@
 
 namespace convert {
 
+class Form;
+
+// A member of a window that points at one of its controls, found by name
+// once the window is built: the member's declaration is all a window needs
+// to reach a control of its description.
+class ControlSlot {
+public:
+    ControlSlot(Form& form, const char* name, ControlKind kind);
+    ControlSlot(const ControlSlot&) = delete;
+    ControlSlot& operator=(const ControlSlot&) = delete;
+
+protected:
+    ~ControlSlot() = default;
+    Control* control_ = nullptr;  // the window's
+
+private:
+    friend class Form;
+    const char* name_;
+    ControlKind kind_;
+    ControlSlot* next_ = nullptr;  // the window's next slot
+};
+
+// The control named `name`, of the kind T; usable as a T*.
+template <typename T>
+class ControlRef final : public ControlSlot {
+public:
+    ControlRef(Form& form, const char* name) : ControlSlot(form, name, T::kKind) {}
+    T* get() const { return static_cast<T*>(control_); }
+    operator T*() const { return get(); }
+    T* operator->() const { return get(); }
+    T& operator*() const { return *get(); }
+};
+
 // The framework's size limits; 0 means no limit.
 struct SizeConstraints {
     int min_width = 0, max_width = 0, min_height = 0, max_height = 0;
@@ -28,9 +61,11 @@ public:
     Form& operator=(const Form&) = delete;
     virtual ~Form();
 
-    // Creates the window and its controls at the designed place and binds
-    // every described event to the handler of that name. The error names a
-    // handler the window does not have, or says that the system refused.
+    // Creates the window and its controls at the designed place, binds
+    // every described event to the handler of that name and points the
+    // window's ControlRef members at their controls. The error names a
+    // handler or control the window does not have, or says that the system
+    // refused.
     std::optional<BuildError> Build();
     // Runs OnShow, then shows the window with the launcher's show command.
     void Show(int show_command);
@@ -44,6 +79,11 @@ public:
     int Height() const;
     Control* Find(std::string_view name) const;  // null when there is none
 
+    // Whether the window draws in high contrast: what the system said when
+    // last asked. Set directly only by tests (Wine cannot switch it).
+    bool HighContrast() const { return state_.high_contrast; }
+    void SetHighContrast(bool on) { state_.high_contrast = on; }
+
     SizeConstraints Constraints;
     NotifyEvent OnShow;
 
@@ -52,12 +92,15 @@ protected:
     // empty when the window has none of that name.
     virtual NotifyEvent NotifyHandler(std::string_view name) = 0;
     virtual KeyPressEvent KeyPressHandler(std::string_view name) = 0;
+    // The cursor shown over every control while a handler wants it.
+    CursorOverride& Cursor() { return state_.cursor; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     LRESULT HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam);
     std::optional<BuildError> Register() const;
     std::optional<BuildError> BindEvents(Control& control);
+    std::optional<BuildError> FillSlots();
     void ChooseDisplayFace();
     // Makes the window's font for this DPI; returns the layout's scale.
     LayoutScale MakeFontAndScale(int dpi);
@@ -71,12 +114,15 @@ private:
 
     const FormDesc& desc_;
     HWND hwnd_ = nullptr;
-    Hover hover_;  // before the controls, which point at it
+    FormState state_;  // before the fonts and controls, which point at it
     std::unique_ptr<Panel> panel_;
     std::vector<std::unique_ptr<Control>> controls_;
     Font font_;
     HWND focus_ = nullptr;  // the control to refocus on activation; not ours
     bool after_box_ = false;  // from the error box's end until its mark is read
+    ControlSlot* slots_ = nullptr;  // the derived window's members, last declared first
+
+    friend class ControlSlot;
 };
 
 }  // namespace convert

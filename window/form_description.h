@@ -1,7 +1,6 @@
-// The stored description of the converter window: every control, its place,
-// text, font, colour, tab order and the handlers its events are bound to.
-// The window is built from this table at start-up; adding a control means
-// adding a row.
+// What a window description holds: every control, its place, text, font,
+// colour, tab order and the handlers its events are bound to, as constant
+// data (the converter's own is in form1_description.h).
 #pragma once
 
 #include <cstdint>
@@ -79,7 +78,5 @@ struct FormDesc {
     const ControlDesc* panel;  // the one child; every other control is its child
     std::span<const ControlDesc> controls;  // creation (and stacking) order
 };
-
-const FormDesc& Form1Description();
 
 }  // namespace convert

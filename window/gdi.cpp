@@ -1,23 +1,32 @@
 #include "window/gdi.h"
 
+#include <cwchar>
+
 namespace convert {
-namespace {
-long live_fonts = 0;  // one thread runs the whole program
-}
 
 Font::~Font() {
     if (font_) {
         DeleteObject(font_);
-        --live_fonts;
+        --owner_->live_;
     }
 }
 
-Font MakeFont(const LOGFONTW& logfont) {
-    HFONT font = CreateFontIndirectW(&logfont);
-    if (font) ++live_fonts;
-    return Font(font);
+LOGFONTW Fonts::LogFont(const FontDesc& font, int dpi) const {
+    LOGFONTW lf{};
+    lf.lfHeight = MulDiv(font.height, dpi, 96);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfUnderline = font.underline ? TRUE : FALSE;
+    lf.lfCharSet = font.charset;
+    lf.lfQuality = NONANTIALIASED_QUALITY;  // crisp, exact colours, like the classic 8-point face
+    const wchar_t* face = display_face_.empty() ? font.face : display_face_.c_str();
+    wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return lf;
 }
 
-long LiveFontCount() { return live_fonts; }
+Font Fonts::Make(const LOGFONTW& logfont) {
+    HFONT font = CreateFontIndirectW(&logfont);
+    if (font) ++live_;
+    return Font(font, this);
+}
 
 }  // namespace convert

@@ -1,29 +1,64 @@
-// Tiny owners for GDI objects and device contexts.
+// Tiny owners for GDI objects and device contexts, and the window's fonts.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
+
+#include "window/form_description.h"
 
 namespace convert {
 
-// Owns an HFONT and deletes it.
+class Fonts;
+
+// Owns an HFONT and deletes it; counted by the Fonts that made it, which
+// outlives it.
 class Font {
 public:
     Font() = default;
-    explicit Font(HFONT font) : font_(font) {}
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
-    Font(Font&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
+    Font(Font&& other) noexcept
+        : font_(std::exchange(other.font_, nullptr)), owner_(std::exchange(other.owner_, nullptr)) {}
     Font& operator=(Font&& other) noexcept {
         std::swap(font_, other.font_);
+        std::swap(owner_, other.owner_);
         return *this;
     }
     ~Font();
     HFONT get() const { return font_; }
 
 private:
+    friend class Fonts;
+    Font(HFONT font, Fonts* owner) : font_(font), owner_(font ? owner : nullptr) {}
+
     HFONT font_ = nullptr;
+    Fonts* owner_ = nullptr;  // not ours
+};
+
+// The fonts of one window: the face they are made in, and how many live, so
+// that tests can see that nothing leaks (Wine reports no GDI handle counts).
+class Fonts {
+public:
+    Fonts() = default;
+    Fonts(const Fonts&) = delete;
+    Fonts& operator=(const Fonts&) = delete;
+
+    // Where the designed face has no glyphs for the window's Chinese texts,
+    // every font is made in this face instead; empty keeps the designed face.
+    void SetDisplayFace(std::wstring face) { display_face_ = std::move(face); }
+    // A described font at a DPI, in the display face.
+    LOGFONTW LogFont(const FontDesc& font, int dpi) const;
+    Font Make(const LOGFONTW& logfont);
+    Font Make(const FontDesc& font, int dpi) { return Make(LogFont(font, dpi)); }
+    long Live() const { return live_; }
+
+private:
+    friend class Font;
+
+    std::wstring display_face_;
+    long live_ = 0;
 };
 
 // A window's DC, released on scope exit.
@@ -54,10 +89,5 @@ private:
     HDC dc_;
     HGDIOBJ old_;
 };
-
-// Makes a font. Fonts are counted while they live, so that tests can see that
-// nothing leaks (Wine reports no GDI handle counts).
-Font MakeFont(const LOGFONTW& logfont);
-long LiveFontCount();
 
 }  // namespace convert

@@ -2,7 +2,6 @@
 
 namespace convert {
 namespace {
-ScreenCursor current = ScreenCursor::Default;
 
 // Asks the window under the pointer to set its own cursor again.
 void RefreshCursorUnderPointer() {
@@ -17,11 +16,12 @@ void RefreshCursorUnderPointer() {
     SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
                  MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
 }
+
 }  // namespace
 
-void SetScreenCursor(ScreenCursor cursor) {
-    if (cursor == current) return;
-    current = cursor;
+void CursorOverride::Set(ScreenCursor cursor) {
+    if (cursor == current_) return;
+    current_ = cursor;
     if (cursor == ScreenCursor::HandPoint) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
     } else {
@@ -29,8 +29,8 @@ void SetScreenCursor(ScreenCursor cursor) {
     }
 }
 
-bool ApplyScreenCursor(LPARAM lparam) {
-    if (current == ScreenCursor::Default || LOWORD(lparam) != HTCLIENT) return false;
+bool CursorOverride::Apply(LPARAM lparam) const {
+    if (current_ == ScreenCursor::Default || LOWORD(lparam) != HTCLIENT) return false;
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return true;
 }

@@ -1,5 +1,5 @@
 // The application-wide cursor: while set, it shows over the client areas of
-// all the program's windows, whatever their own cursor.
+// all the window's controls, whatever their own cursor.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +8,15 @@ namespace convert {
 
 enum class ScreenCursor { Default, HandPoint };
 
-void SetScreenCursor(ScreenCursor cursor);
+class CursorOverride {
+public:
+    void Set(ScreenCursor cursor);
+    // For WM_SETCURSOR: true when the override has set the cursor and the
+    // message is handled.
+    bool Apply(LPARAM lparam) const;
 
-// For WM_SETCURSOR in every window of the program: true when the override
-// has set the cursor and the message is handled.
-bool ApplyScreenCursor(LPARAM lparam);
+private:
+    ScreenCursor current_ = ScreenCursor::Default;
+};
 
 }  // namespace convert

@@ -1,12 +1,14 @@
 #include "window/unit1.h"
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "window/build_error.h"
 #include "window/event_guard.h"
 #include "window/field_keys.h"
-#include "window/screen_cursor.h"
-#include "window/system_library.h"
+#include "window/form1_description.h"
+#include "window/system_functions.h"
 
 namespace convert {
 namespace {
@@ -36,29 +38,43 @@ constexpr KeyPressMethod kKeyPressMethods[] = {
     {"Edit3KeyPress", &TForm1::Edit3KeyPress},
 };
 
-// The kind of control each class is built for (the program has no RTTI).
-template <typename T>
-constexpr ControlKind kKindOf = ControlKind::Panel;
-template <>
-constexpr ControlKind kKindOf<Label> = ControlKind::Label;
-template <>
-constexpr ControlKind kKindOf<Edit> = ControlKind::Edit;
-template <>
-constexpr ControlKind kKindOf<RadioGroup> = ControlKind::RadioGroup;
-template <>
-constexpr ControlKind kKindOf<RadioButton> = ControlKind::RadioButton;
-template <>
-constexpr ControlKind kKindOf<Button> = ControlKind::Button;
-
-// Points `member` at the named control.
-template <typename T>
-std::optional<BuildError> Take(const Form& form, T*& member, std::string_view name) {
-    Control* control = form.Find(name);
-    if (!control) return BuildError("no control named ", name);
-    if (control->Desc().kind != kKindOf<T>) return BuildError("control of another kind: ", name);
-    member = static_cast<T*>(control);
-    return std::nullopt;
+// A handler name in the description that is no method of the window, or a
+// method of the wrong kind for its event, fails the build here rather than
+// the program's start.
+template <typename Methods>
+consteval bool Has(const Methods& methods, std::string_view name) {
+    for (const auto& m : methods) {
+        if (m.name == name) return true;
+    }
+    return false;
 }
+
+consteval bool HasHandler(const EventBinding& binding) {
+    const std::string_view event = binding.event;
+    if (event == "OnKeyPress") return Has(kKeyPressMethods, binding.handler);
+    if (event == "OnClick" || event == "OnMouseEnter" || event == "OnMouseLeave" || event == "OnShow") {
+        return Has(kNotifyMethods, binding.handler);
+    }
+    return false;  // an event the window does not know
+}
+
+consteval bool HasHandlers(std::span<const EventBinding> bindings) {
+    for (const EventBinding& binding : bindings) {
+        if (!HasHandler(binding)) return false;
+    }
+    return true;
+}
+
+consteval bool EveryHandlerExists(const FormDesc& form) {
+    if (!HasHandlers(form.events) || !HasHandlers(form.panel->events)) return false;
+    for (const ControlDesc& control : form.controls) {
+        if (!HasHandlers(control.events)) return false;
+    }
+    return true;
+}
+
+static_assert(EveryHandlerExists(form1::kForm1),
+              "form1_description.h binds an event to a handler that TForm1 does not have (or of another kind)");
 
 void FilterFieldKey(wchar_t& key) {
     if (!IsFieldKeyAllowed(key)) key = 0;
@@ -66,25 +82,7 @@ void FilterFieldKey(wchar_t& key) {
 
 }  // namespace
 
-TForm1::TForm1() : Form(Form1Description()) {}
-
-std::optional<BuildError> TForm1::Create() {
-    std::optional<BuildError> error = Build();
-    if (!error) error = Take(*this, Panel1, "Panel1");
-    if (!error) error = Take(*this, Label1, "Label1");
-    if (!error) error = Take(*this, Label2, "Label2");
-    if (!error) error = Take(*this, Label3, "Label3");
-    if (!error) error = Take(*this, Label4, "Label4");
-    if (!error) error = Take(*this, Label8, "Label8");
-    if (!error) error = Take(*this, Edit1, "Edit1");
-    if (!error) error = Take(*this, Edit2, "Edit2");
-    if (!error) error = Take(*this, Edit3, "Edit3");
-    if (!error) error = Take(*this, RadioGroup1, "RadioGroup1");
-    if (!error) error = Take(*this, RadioButton1, "RadioButton1");
-    if (!error) error = Take(*this, RadioButton2, "RadioButton2");
-    if (!error) error = Take(*this, Button1, "Button1");
-    return error;
-}
+TForm1::TForm1() : Form(form1::kForm1) {}
 
 NotifyEvent TForm1::NotifyHandler(std::string_view name) {
     for (const NotifyMethod& m : kNotifyMethods) {
@@ -154,22 +152,20 @@ void TForm1::FormShow(Control&) {
 void TForm1::Label8MouseEnter(Control&) {
     Label8->SetFontColor(clBlue);
     Label8->SetUnderline(true);
-    SetScreenCursor(ScreenCursor::HandPoint);
+    Cursor().Set(ScreenCursor::HandPoint);
 }
 
 void TForm1::Label8MouseLeave(Control&) {
     Label8->SetFontColor(clWindowText);
     Label8->SetUnderline(false);
-    SetScreenCursor(ScreenCursor::Default);
+    Cursor().Set(ScreenCursor::Default);
 }
 
 // A failed launch is not reported: the window carries on. The shell is loaded
 // on the first click, not at start-up: under Wine loading it costs a third
 // of the start-up time.
 void TForm1::Label8Click(Control&) {
-    using ShellExecuteFn = HINSTANCE WINAPI(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
-    static const auto shell_execute =
-        ProcAddress<ShellExecuteFn>(LoadSystemLibrary(L"shell32.dll"), "ShellExecuteW");
+    static const auto shell_execute = LoadedFunction(kShellExecuteW);
     if (shell_execute) shell_execute(Handle(), nullptr, HomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 

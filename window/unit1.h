@@ -18,22 +18,23 @@ class TForm1 final : public Form, private ConvertControls {
 public:
     TForm1();
 
-    // Builds the window from its description and takes its controls.
-    std::optional<BuildError> Create();
+    // Builds the window from its description.
+    std::optional<BuildError> Create() { return Build(); }
 
-    Panel* Panel1 = nullptr;
-    Label* Label1 = nullptr;
-    Label* Label2 = nullptr;
-    Label* Label3 = nullptr;
-    Label* Label4 = nullptr;
-    Label* Label8 = nullptr;
-    Edit* Edit1 = nullptr;
-    Edit* Edit2 = nullptr;
-    Edit* Edit3 = nullptr;
-    RadioGroup* RadioGroup1 = nullptr;
-    RadioButton* RadioButton1 = nullptr;
-    RadioButton* RadioButton2 = nullptr;
-    Button* Button1 = nullptr;
+    // The controls of the description this window uses, each by its name.
+    ControlRef<Panel> Panel1{*this, "Panel1"};
+    ControlRef<Label> Label1{*this, "Label1"};
+    ControlRef<Label> Label2{*this, "Label2"};
+    ControlRef<Label> Label3{*this, "Label3"};
+    ControlRef<Label> Label4{*this, "Label4"};
+    ControlRef<Label> Label8{*this, "Label8"};
+    ControlRef<Edit> Edit1{*this, "Edit1"};
+    ControlRef<Edit> Edit2{*this, "Edit2"};
+    ControlRef<Edit> Edit3{*this, "Edit3"};
+    ControlRef<RadioGroup> RadioGroup1{*this, "RadioGroup1"};
+    ControlRef<RadioButton> RadioButton1{*this, "RadioButton1"};
+    ControlRef<RadioButton> RadioButton2{*this, "RadioButton2"};
+    ControlRef<Button> Button1{*this, "Button1"};
 
     void Button1Click(Control& sender);
     void Edit1KeyPress(Control& sender, wchar_t& key);

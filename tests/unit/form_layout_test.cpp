@@ -203,7 +203,7 @@ TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
     };
     auto check_all = [&] {
         for (const bool high_contrast : {false, true}) {
-            SetHighContrast(high_contrast);
+            form.SetHighContrast(high_contrast);
             for (const Case& c : cases) {
                 SCOPED_TRACE(std::string(c.what) + (high_contrast ? ", high contrast" : ""));
                 if (c.hovered) SendMessageW(c.label->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
@@ -213,7 +213,7 @@ TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
                 EXPECT_EQ(drawn.background, GetSysColor(COLOR_BTNFACE));
             }
         }
-        SetHighContrast(false);
+        form.SetHighContrast(false);
         PumpMessages();
     };
     {
@@ -228,9 +228,9 @@ TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
     const bool system_high_contrast = SystemHighContrast();
     for (const UINT message : {UINT{WM_SYSCOLORCHANGE}, UINT{WM_SETTINGCHANGE}}) {
         SCOPED_TRACE(message == WM_SYSCOLORCHANGE ? "WM_SYSCOLORCHANGE" : "WM_SETTINGCHANGE");
-        SetHighContrast(!system_high_contrast);
+        form.SetHighContrast(!system_high_contrast);
         SendMessageW(form.Handle(), message, SPI_SETHIGHCONTRAST, 0);
-        EXPECT_EQ(HighContrast(), system_high_contrast);
+        EXPECT_EQ(form.HighContrast(), system_high_contrast);
         RECT update{};
         EXPECT_TRUE(GetUpdateRect(form.Label8->Handle(), &update, FALSE)) << "nothing is drawn again";
         PumpMessages();

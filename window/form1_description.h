@@ -1,30 +1,37 @@
+// The stored description of the converter window, TFORM1: every control, its
+// place, text, font, colour, tab order and the handlers its events are bound
+// to, as constant data. The window is built from this table at start-up;
+// adding a control means adding a row here and a member to TForm1. The
+// handler names are checked against TForm1's methods when unit1.cpp is
+// compiled.
+#pragma once
+
 #include "window/form_description.h"
 
-namespace convert {
-namespace {
+namespace convert::form1 {
 
-constexpr FontDesc kSansSerif{L"MS Sans Serif", -11, kDefaultCharset, clWindowText, false};
-constexpr FontDesc kRedSansSerif{L"MS Sans Serif", -11, kDefaultCharset, clRed, false};
+inline constexpr FontDesc kSansSerif{L"MS Sans Serif", -11, kDefaultCharset, clWindowText, false};
+inline constexpr FontDesc kRedSansSerif{L"MS Sans Serif", -11, kDefaultCharset, clRed, false};
 
-constexpr EventBinding kFormEvents[] = {{"OnShow", "FormShow"}};
-constexpr EventBinding kLabel8Events[] = {
+inline constexpr EventBinding kFormEvents[] = {{"OnShow", "FormShow"}};
+inline constexpr EventBinding kLabel8Events[] = {
     {"OnClick", "Label8Click"},
     {"OnMouseEnter", "Label8MouseEnter"},
     {"OnMouseLeave", "Label8MouseLeave"},
 };
-constexpr EventBinding kEdit1Events[] = {{"OnKeyPress", "Edit1KeyPress"}};
-constexpr EventBinding kEdit2Events[] = {{"OnKeyPress", "Edit2KeyPress"}};
-constexpr EventBinding kEdit3Events[] = {{"OnKeyPress", "Edit3KeyPress"}};
-constexpr EventBinding kRadioButton1Events[] = {{"OnClick", "RadioButton1Click"}};
-constexpr EventBinding kRadioButton2Events[] = {{"OnClick", "RadioButton2Click"}};
-constexpr EventBinding kButton1Events[] = {{"OnClick", "Button1Click"}};
+inline constexpr EventBinding kEdit1Events[] = {{"OnKeyPress", "Edit1KeyPress"}};
+inline constexpr EventBinding kEdit2Events[] = {{"OnKeyPress", "Edit2KeyPress"}};
+inline constexpr EventBinding kEdit3Events[] = {{"OnKeyPress", "Edit3KeyPress"}};
+inline constexpr EventBinding kRadioButton1Events[] = {{"OnClick", "RadioButton1Click"}};
+inline constexpr EventBinding kRadioButton2Events[] = {{"OnClick", "RadioButton2Click"}};
+inline constexpr EventBinding kButton1Events[] = {{"OnClick", "Button1Click"}};
 
-constexpr ControlDesc kPanel1{.name = "Panel1", .kind = ControlKind::Panel, .id = 100,
+inline constexpr ControlDesc kPanel1{.name = "Panel1", .kind = ControlKind::Panel, .id = 100,
                               .left = 0, .top = 0, .width = 256, .height = 112, .text = nullptr,
                               .tab_order = 0, .align = Align::Client, .tab_stop = false};
 
 // name, kind, id, left, top, width, height, text, tab order, then the rest by name.
-constexpr ControlDesc kControls[] = {
+inline constexpr ControlDesc kControls[] = {
     {"Label1", ControlKind::Label, 101, 96, 11, 24, 13, L"＝》", -1, true, kRedSansSerif},
     {"Label2", ControlKind::Label, 102, 64, 11, 24, 13, L"厘米", -1},
     {"Label3", ControlKind::Label, 103, 168, 11, 12, 13, L"尺", -1},
@@ -54,7 +61,7 @@ constexpr ControlDesc kControls[] = {
      .height = 25, .text = L"转化", .tab_order = 6, .events = kButton1Events},
 };
 
-constexpr FormDesc kForm1{
+inline constexpr FormDesc kForm1{
     .name = "Form1",
     .class_name = "TForm1",
     .left = 384,
@@ -73,8 +80,4 @@ constexpr FormDesc kForm1{
     .controls = kControls,
 };
 
-}  // namespace
-
-const FormDesc& Form1Description() { return kForm1; }
-
-}  // namespace convert
+}  // namespace convert::form1
