@@ -9,9 +9,11 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "window/dpi.h"
+#include "window/form1_description.h"
 #include "window/unit1.h"
 
 namespace convert {
@@ -283,6 +285,64 @@ TEST(FormHover, AWindowGoneWhileHoveredLeavesTheNextAlone) {
     MoveOnto(*second.Label8);
     MoveOnto(*second.Label2);
     EXPECT_FALSE(Underlined(*second.Label8)) << "the resting look once the pointer is on another label";
+}
+
+// ---- What each window owns ----
+
+// A window of the converter's description with one more member, pointing at
+// a control by name; every handler it is asked for exists.
+template <typename Kind>
+class OneMoreMember final : public Form {
+public:
+    explicit OneMoreMember(const char* name) : Form(form1::kForm1), member(*this, name) {}
+    ControlRef<Kind> member;
+
+private:
+    NotifyEvent NotifyHandler(std::string_view) override { return [](Control&) {}; }
+    KeyPressEvent KeyPressHandler(std::string_view) override { return [](Control&, wchar_t&) {}; }
+};
+
+template <typename Kind>
+std::string BuildMessage(const char* name) {
+    OneMoreMember<Kind> form(name);
+    const std::optional<BuildError> error = form.Build();
+    if (error) return error->what();
+    return form.member.get() == form.Find(name) ? "" : "the member points elsewhere";
+}
+
+// A member names its control; a name the description lacks, or a control of
+// another kind, stops the build with what is wrong.
+TEST(FormMembers, FindTheirControlByNameAndKind) {
+    struct Case {
+        std::string message, expected;
+    };
+    const Case cases[] = {
+        {BuildMessage<Label>("Label8"), ""},
+        {BuildMessage<RadioButton>("RadioButton2"), ""},
+        {BuildMessage<Panel>("Panel1"), ""},
+        {BuildMessage<Label>("Label9"), "no control named Label9"},
+        {BuildMessage<Edit>("Label1"), "control of another kind: Label1"},
+        {BuildMessage<RadioGroup>("RadioButton1"), "control of another kind: RadioButton1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.message, c.expected);
+}
+
+// Each window counts its own fonts, the number the soak test asks for: a
+// second window, or the first one going, leaves a window's count alone.
+TEST(FormFonts, EachWindowCountsItsOwn) {
+    const UINT query = RegisterWindowMessageW(L"Convert.LiveFontCount");
+    auto first = std::make_unique<TForm1>();
+    ASSERT_FALSE(first->Create());
+    const LRESULT alone = SendMessageW(first->Handle(), query, 0, 0);
+    EXPECT_GT(alone, 0);
+    TForm1 second;
+    ASSERT_FALSE(second.Create());
+    EXPECT_EQ(SendMessageW(first->Handle(), query, 0, 0), alone);
+    EXPECT_EQ(SendMessageW(second.Handle(), query, 0, 0), alone);
+    MoveOnto(*second.Label8);  // the link look: the credit's font is made again, underlined
+    EXPECT_EQ(SendMessageW(second.Handle(), query, 0, 0), alone);
+    first.reset();
+    EXPECT_EQ(SendMessageW(second.Handle(), query, 0, 0), alone);
 }
 
 }  // namespace
