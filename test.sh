@@ -42,7 +42,10 @@ stage() {
   set -e
   local took=$((SECONDS - start))
   if [ $rc -eq 0 ]; then
-    results+=("passed   $(printf '%4d s' $took)  $name") passed=$((passed + 1))
+    # A stage may close with a line of its own figures ("passed: ...").
+    local note
+    note=$(grep -a '^passed: ' "$log" | tail -n1 | sed 's/^passed: / (/; s/$/)/')
+    results+=("passed   $(printf '%4d s' $took)  $name$note") passed=$((passed + 1))
   elif [ -n "$optional" ] && [ $rc -eq 77 ]; then
     skip "$name" "$(grep -a '^skipped: ' "$log" | tail -n1 | sed 's/^skipped: //')"
   else
@@ -90,7 +93,8 @@ else
   echo "This machine cannot run 32-bit x86 code (the kernel's 32-bit emulation is off): the 32-bit"
   echo "build's tests run under 32-bit Wine through qemu's user-mode emulation; its window tests"
   echo "run in the 64-bit build above."
-  stage "win32 tests under Wine through qemu" --optional tools/i686-tests-qemu.sh
+  stage "win32 unit tests and reference slice under Wine through qemu" --optional tools/i686-tests-qemu.sh
+  stage "the shipped 32-bit window end to end, under Wine through qemu" --optional tools/i686-tests-qemu.sh --e2e
   # The shipped program's size needs no Wine.
   stage "size guard of the shipped program" ctest --preset win32 -R '^size_guard$'
 fi

@@ -45,11 +45,11 @@ case $command in
       # The 32-bit program where the kernel runs no 32-bit code: 32-bit Wine
       # through qemu's user-mode emulation.
       wanted+=(wine32:i386 qemu-user-static)
-      skips[wine32:i386]="the 32-bit build's tests under qemu (unit tests, reference slice, window end to end)"
-      skips[qemu-user-static]=${skips[wine32:i386]}
+      skips[wine32:i386]="the 32-bit stages under qemu take their 32-bit Wine from a Debian 12 root made once in build/ (minutes)"
+      skips[qemu-user-static]="the 32-bit build's tests under qemu (unit tests, reference slice, window end to end) are skipped"
     fi
     wanted+=(debootstrap)
-    skips[debootstrap]="the window tests under Wine 10 (a Debian 13 root)"
+    skips[debootstrap]="the window tests under Wine 10 (a Debian 13 root) are skipped, and so are the 32-bit stages where this machine has no 32-bit Wine"
     ;;
   release) required=("${build[@]}" python3 git) ;;
   bench) required=("${build[@]}" g++ libbenchmark-dev "${wine_pkgs[@]}" "${fonts[@]}" xvfb x11-utils python3) ;;
@@ -109,7 +109,7 @@ if ! can_install "${missing_required[@]}" "${missing_wanted[@]}"; then
       installable+=("$p")
     else
       echo "!!! tools/deps.sh: cannot install $p ($(grep -m1 -E '^ [^ ].*: Depends|^E:' "$log" | sed 's/^ *//'))"
-      echo "!!!   skipped without it: ${skips[$p]}"
+      echo "!!!   without it: ${skips[$p]}"
     fi
   done
   missing_wanted=("${installable[@]}")

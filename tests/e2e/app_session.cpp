@@ -15,8 +15,6 @@ const bool kDpiAware = [] {
     return true;
 }();
 
-constexpr UINT kSendTimeoutMs = 3000;
-
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
@@ -52,13 +50,13 @@ namespace {
 
 std::wstring TextOf(HWND hwnd) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) {
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SendFlags(), SendTimeoutMs(), &length)) {
         throw std::runtime_error("the window does not answer WM_GETTEXTLENGTH");
     }
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
+                        SendFlags(), SendTimeoutMs(), &copied);
     text.resize(std::min<std::size_t>(copied, length));
     return text;
 }
@@ -151,12 +149,12 @@ void AppSession::SetText(int id, std::wstring_view text) const {
     const std::wstring copy(text);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(copy.c_str()),
-                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+                        SendFlags(), SendTimeoutMs(), &ignored);
 }
 
 bool AppSession::Checked(int id) const {
     DWORD_PTR state = 0;
-    SendMessageTimeoutW(Control(id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &state);
+    SendMessageTimeoutW(Control(id), BM_GETCHECK, 0, 0, SendFlags(), SendTimeoutMs(), &state);
     return state == BST_CHECKED;
 }
 

@@ -5,6 +5,7 @@
 #include "accessible_client.h"
 #include "app_session.h"
 #include "http_handler.h"
+#include "session_checks.h"
 #include "user_input.h"
 #include "wait_for.h"
 
@@ -40,8 +41,9 @@ const ConversionCase kConversions[] = {
     {"leading zeros in chi", kRadioButton2, {L"1", L"007", L"0"}, {L"233", L"7", L"0"}},
 };
 
-TEST(Conversion, BothDirections) {
-    AppSession app;
+}  // namespace
+
+void CheckConversions(const AppSession& app) {
     for (const ConversionCase& c : kConversions) {
         SCOPED_TRACE(c.name);
         ChooseDirection(app, c.direction);
@@ -51,6 +53,35 @@ TEST(Conversion, BothDirections) {
         EXPECT_TRUE(WaitForFields(app, c.after)) << testing::PrintToString(ReadFields(app));
         EXPECT_TRUE(app.OtherVisibleWindows().empty()) << "no box after a good conversion";
     }
+}
+
+// The box's caption is the program's title, which follows its file name.
+void CheckRefusedFieldAndItsBox(const AppSession& app, std::wstring_view caption) {
+    ChooseDirection(app, kRadioButton1);
+    WriteFields(app, {L"", L"99999999999", L"4"});
+    PressConvert(app);
+    const auto box = app.WaitForMessageBox();
+    ASSERT_TRUE(box) << "no message box";
+    EXPECT_EQ(box->caption, caption);
+    EXPECT_EQ(box->text, L"'99999999999' is not a valid integer value.");
+    EXPECT_EQ(box->visible_buttons, std::vector<int>{IDOK});
+    EXPECT_NE(box->icon, nullptr) << "the box shows an icon";
+    EXPECT_FALSE(IsWindowEnabled(app.Window())) << "the window takes no input while the box is shown";
+    EXPECT_EQ(ReadFields(app), (Fields{L"0", L"99999999999", L"4"}));
+
+    ASSERT_TRUE(app.PressOk(*box));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Window()) != FALSE; }));
+    EXPECT_EQ(ReadFields(app), (Fields{L"0", L"99999999999", L"4"}));
+    WriteFields(app, {L"100", L"1", L"1"});
+    PressConvert(app);
+    EXPECT_TRUE(WaitForFields(app, {L"100", L"3", L"0"})) << testing::PrintToString(ReadFields(app));
+}
+
+namespace {
+
+TEST(Conversion, BothDirections) {
+    AppSession app;
+    CheckConversions(app);
 }
 
 // A copy named in capitals shows the title rule: first letter kept, the rest lower case.
@@ -80,24 +111,7 @@ private:
 };
 
 TEST_F(ConversionErrors, ElevenNinesNamedThenWindowConvertsAgain) {
-    AppSession& app = App();
-    WriteFields(app, {L"", L"99999999999", L"4"});
-    PressConvert(app);
-    const auto box = app.WaitForMessageBox();
-    ASSERT_TRUE(box) << "no message box";
-    EXPECT_EQ(box->caption, L"Convert");
-    EXPECT_EQ(box->text, L"'99999999999' is not a valid integer value.");
-    EXPECT_EQ(box->visible_buttons, std::vector<int>{IDOK});
-    EXPECT_NE(box->icon, nullptr) << "the box shows an icon";
-    EXPECT_FALSE(IsWindowEnabled(app.Window())) << "the window takes no input while the box is shown";
-    EXPECT_EQ(ReadFields(app), (Fields{L"0", L"99999999999", L"4"}));
-
-    ASSERT_TRUE(app.PressOk(*box));
-    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app.Window()) != FALSE; }));
-    EXPECT_EQ(ReadFields(app), (Fields{L"0", L"99999999999", L"4"}));
-    WriteFields(app, {L"100", L"1", L"1"});
-    PressConvert(app);
-    EXPECT_TRUE(WaitForFields(app, {L"100", L"3", L"0"})) << testing::PrintToString(ReadFields(app));
+    CheckRefusedFieldAndItsBox(App(), L"Convert");
 }
 
 // Waits until the program has handled everything posted to it before: the

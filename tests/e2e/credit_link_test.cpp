@@ -5,6 +5,7 @@
 #include "app_session.h"
 #include "http_handler.h"
 #include "screen_pixels.h"
+#include "session_checks.h"
 #include "user_input.h"
 #include "wait_for.h"
 
@@ -44,11 +45,12 @@ POINT BesideLabel(const AppSession& app) {
     return {frame.left + 10, (label.top + label.bottom) / 2};
 }
 
+}  // namespace
+
 // On Windows the system cursors are shared, so the hand is known by its
 // handle. Under Wine each process loads its own copies: there the hand can
 // only be told from the arrow the program showed a moment before.
-TEST(CreditLink, LinkLookOnlyWhileThePointerIsOver) {
-    AppSession app;
+void CheckLinkLook(const AppSession& app) {
     app.Activate();
     const COLORREF window_text = GetSysColor(COLOR_WINDOWTEXT);
     ASSERT_TRUE(MovePointer(BesideLabel(app)));
@@ -87,6 +89,42 @@ TEST(CreditLink, LinkLookOnlyWhileThePointerIsOver) {
     EXPECT_TRUE(WaitFor([&] { return CurrentCursor() == arrow; })) << "the arrow cursor did not come back";
 }
 
+void CheckLinkClickOpensHomePage(const AppSession& app) {
+    const std::wstring record = TempFile(L"convert-e2e-url-");
+    DeleteFileW(record.c_str());
+    HttpHandler handler(RecorderCommand(record));
+    ASSERT_TRUE(handler.Registered());
+
+    app.Activate();
+    ASSERT_TRUE(app.ClickControl(kRadioButton2));
+    ASSERT_TRUE(WaitFor([&] { return app.Checked(kRadioButton2); }));
+    const Fields fields{L"12", L"3", L"45"};
+    WriteFields(app, fields);
+
+    ASSERT_TRUE(Click(Center(app.ScreenRect(kLabel8))));
+    ASSERT_TRUE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(10000)))
+        << "the shell did not start the http handler";
+    const std::string recorded = ReadFileText(record);
+    EXPECT_EQ(recorded, std::string("arg ") + kHomePageAddress + "\nshow 1\n");
+    EXPECT_EQ(ReadFields(app), fields);
+    EXPECT_TRUE(app.Checked(kRadioButton2));
+    EXPECT_FALSE(app.Checked(kRadioButton1));
+    EXPECT_EQ(app.Text(kLabel1), kArrowChiCunToCm);
+    DeleteFileW(record.c_str());
+}
+
+namespace {
+
+TEST(CreditLink, LinkLookOnlyWhileThePointerIsOver) {
+    AppSession app;
+    CheckLinkLook(app);
+}
+
+TEST(CreditLink, ClickOpensTheHomePageAndLeavesTheWindowAlone) {
+    AppSession app;
+    CheckLinkClickOpensHomePage(app);
+}
+
 // The pointer leaves the link while an error box is up, which no handler may
 // answer then; the link look goes once the box has gone, wherever the
 // pointer is.
@@ -115,31 +153,6 @@ TEST(CreditLink, LinkLookGoesOnceTheErrorBoxHasGone) {
         const TextLook look = LabelLook(app, window_text);
         return look.in_colour > 0 && look.other_colours == 0 && !look.underline;
     })) << "the link look stayed: " << Describe(app);
-}
-
-TEST(CreditLink, ClickOpensTheHomePageAndLeavesTheWindowAlone) {
-    const std::wstring record = TempFile(L"convert-e2e-url-");
-    DeleteFileW(record.c_str());
-    HttpHandler handler(RecorderCommand(record));
-    ASSERT_TRUE(handler.Registered());
-
-    AppSession app;
-    app.Activate();
-    ASSERT_TRUE(app.ClickControl(kRadioButton2));
-    ASSERT_TRUE(WaitFor([&] { return app.Checked(kRadioButton2); }));
-    const Fields fields{L"12", L"3", L"45"};
-    WriteFields(app, fields);
-
-    ASSERT_TRUE(Click(Center(app.ScreenRect(kLabel8))));
-    ASSERT_TRUE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(10000)))
-        << "the shell did not start the http handler";
-    const std::string recorded = ReadFileText(record);
-    EXPECT_EQ(recorded, std::string("arg ") + kHomePageAddress + "\nshow 1\n");
-    EXPECT_EQ(ReadFields(app), fields);
-    EXPECT_TRUE(app.Checked(kRadioButton2));
-    EXPECT_FALSE(app.Checked(kRadioButton1));
-    EXPECT_EQ(app.Text(kLabel1), kArrowChiCunToCm);
-    DeleteFileW(record.c_str());
 }
 
 TEST(CreditLink, FailedLaunchReportsNothing) {

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "app_session.h"
+#include "session_checks.h"
 #include "user_input.h"
 #include "wait_for.h"
 
 namespace e2e {
-namespace {
 
-TEST(Direction, ArrowFollowsTheCheckedButtonAndFieldsStay) {
-    AppSession app;
+void CheckArrowFollowsDirection(const AppSession& app) {
     const Fields fields{L"12", L"3", L"45"};
     WriteFields(app, fields);
     const struct {
@@ -28,6 +27,13 @@ TEST(Direction, ArrowFollowsTheCheckedButtonAndFieldsStay) {
         EXPECT_FALSE(app.Checked(step.unchecked));
         EXPECT_EQ(ReadFields(app), fields) << "switching never converts";
     }
+}
+
+namespace {
+
+TEST(Direction, ArrowFollowsTheCheckedButtonAndFieldsStay) {
+    AppSession app;
+    CheckArrowFollowsDirection(app);
 }
 
 // The arrow is overwritten from outside: a handler run by the click would

@@ -1,20 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "app_session.h"
+#include "session_checks.h"
 
 namespace e2e {
-namespace {
 
-TEST(FirstShow, FieldsDirectionAndArrow) {
-    AppSession app;
+void CheckFirstShowState(const AppSession& app) {
     EXPECT_EQ(ReadFields(app), (Fields{L"0", L"0", L"0"}));
     EXPECT_TRUE(app.Checked(kRadioButton1));
     EXPECT_FALSE(app.Checked(kRadioButton2));
     EXPECT_EQ(app.Text(kLabel1), kArrowCmToChiCun);
 }
 
-TEST(FirstShow, Texts) {
-    AppSession app;
+void CheckFirstShowTexts(const AppSession& app) {
     EXPECT_EQ(app.WindowText(app.Window()), kCaption);
     const struct {
         int id;
@@ -34,8 +32,7 @@ TEST(FirstShow, Texts) {
     }
 }
 
-TEST(FirstShow, DesignedPlaceAndClientSize) {
-    AppSession app;
+void CheckDesignedPlace(const AppSession& app) {
     RECT window{}, client{}, panel{};
     GetWindowRect(app.Window(), &window);
     GetClientRect(app.Window(), &client);
@@ -46,6 +43,23 @@ TEST(FirstShow, DesignedPlaceAndClientSize) {
     EXPECT_EQ(client.bottom, 112);
     EXPECT_EQ(panel.right, 256) << "the panel fills the client area";
     EXPECT_EQ(panel.bottom, 112);
+}
+
+namespace {
+
+TEST(FirstShow, FieldsDirectionAndArrow) {
+    AppSession app;
+    CheckFirstShowState(app);
+}
+
+TEST(FirstShow, Texts) {
+    AppSession app;
+    CheckFirstShowTexts(app);
+}
+
+TEST(FirstShow, DesignedPlaceAndClientSize) {
+    AppSession app;
+    CheckDesignedPlace(app);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app_session.h"
+#include "session_checks.h"
 #include "user_input.h"
 #include "wait_for.h"
 
@@ -45,9 +46,14 @@ bool PutOnClipboard(const std::wstring& text) {
     return put;
 }
 
-TEST(Keyboard, TabOrderFollowsCheckedRadioButton) {
-    AppSession app;
+}  // namespace
+
+void CheckTabOrder(const AppSession& app) {
     app.Activate();
+    if (!app.Checked(kRadioButton1)) {
+        ASSERT_TRUE(app.ClickControl(kRadioButton1));
+        ASSERT_TRUE(WaitFor([&] { return app.Checked(kRadioButton1); }));
+    }
     ClickIntoField(app, kEdit1);
     const int first_direction[] = {kEdit2, kRadioButton1, kEdit3, kButton1, kEdit1};
     for (int id : first_direction) {
@@ -63,6 +69,25 @@ TEST(Keyboard, TabOrderFollowsCheckedRadioButton) {
         PressKey(VK_TAB);
         EXPECT_TRUE(WaitFor([&] { return app.Focus() == app.Control(id); })) << "expected control " << id;
     }
+}
+
+void CheckOnlyDigitsAreTyped(const AppSession& app) {
+    app.Activate();
+    app.SetText(kEdit1, L"");
+    ClickIntoField(app, kEdit1);
+    TypeText(L"1a2-3");
+    EXPECT_TRUE(WaitFor([&] { return app.Text(kEdit1) == L"123"; })) << Utf8(app.Text(kEdit1));
+    PressKey(VK_BACK);
+    EXPECT_TRUE(WaitFor([&] { return app.Text(kEdit1) == L"12"; })) << "backspace deletes";
+    TypeText(L"0123456789");
+    EXPECT_TRUE(WaitFor([&] { return app.Text(kEdit1) == L"120123456789"; })) << "no length limit";
+}
+
+namespace {
+
+TEST(Keyboard, TabOrderFollowsCheckedRadioButton) {
+    AppSession app;
+    CheckTabOrder(app);
 }
 
 TEST(Keyboard, TabIntoFieldSelectsAllItsText) {
@@ -82,7 +107,7 @@ TEST(Keyboard, TabIntoFieldSelectsAllItsText) {
             WaitFor([&] { return app.Focus() == app.Control(field.id); }, std::chrono::milliseconds(300));
         }
         DWORD_PTR selection = 0;
-        SendMessageTimeoutW(app.Control(field.id), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 3000, &selection);
+        SendMessageTimeoutW(app.Control(field.id), EM_GETSEL, 0, 0, SendFlags(), SendTimeoutMs(), &selection);
         EXPECT_EQ(LOWORD(selection), 0) << "control " << field.id;
         EXPECT_EQ(HIWORD(selection), field.length) << "control " << field.id;
     }
@@ -104,15 +129,7 @@ TEST(Keyboard, EnterInAFieldDoesNotConvert) {
 
 TEST(Keyboard, OnlyDigitsAreTyped) {
     AppSession app;
-    app.Activate();
-    app.SetText(kEdit1, L"");
-    ClickIntoField(app, kEdit1);
-    TypeText(L"1a2-3");
-    EXPECT_TRUE(WaitFor([&] { return app.Text(kEdit1) == L"123"; })) << Utf8(app.Text(kEdit1));
-    PressKey(VK_BACK);
-    EXPECT_TRUE(WaitFor([&] { return app.Text(kEdit1) == L"12"; })) << "backspace deletes";
-    TypeText(L"0123456789");
-    EXPECT_TRUE(WaitFor([&] { return app.Text(kEdit1) == L"120123456789"; })) << "no length limit";
+    CheckOnlyDigitsAreTyped(app);
 }
 
 TEST(Keyboard, RejectedKeysChangeNothing) {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app_session.h"
+#include "session_checks.h"
 #include "user_input.h"
 #include "wait_for.h"
 
@@ -19,7 +20,7 @@ SIZE SizeOf(const RECT& rect) { return {rect.right - rect.left, rect.bottom - re
 
 LRESULT HitTest(HWND hwnd, POINT screen) {
     DWORD_PTR hit = HTNOWHERE;
-    SendMessageTimeoutW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y), SMTO_ABORTIFHUNG, 3000, &hit);
+    SendMessageTimeoutW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y), SendFlags(), SendTimeoutMs(), &hit);
     return static_cast<LRESULT>(hit);
 }
 
@@ -42,8 +43,9 @@ POINT OnCaption(HWND hwnd) {
     return {rect.left + 40, (rect.top + client_origin.y) / 2};
 }
 
-TEST(SizeLock, FrameDragKeepsSizeAndMoveWorks) {
-    AppSession app;
+}  // namespace
+
+void CheckFrameDragKeepsSize(const AppSession& app) {
     app.Activate();
     const RECT before = WindowRect(app.Window());
 
@@ -63,14 +65,25 @@ TEST(SizeLock, FrameDragKeepsSizeAndMoveWorks) {
     EXPECT_EQ(SizeOf(after).cy, SizeOf(before).cy);
 }
 
-TEST(SizeLock, MaximiseKeepsSize) {
-    AppSession app;
+void CheckMaximiseKeepsSize(const AppSession& app) {
     const SIZE before = SizeOf(WindowRect(app.Window()));
     PostMessageW(app.Window(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     ASSERT_TRUE(WaitFor([&] { return IsZoomed(app.Window()) != FALSE; }));
     const SIZE after = SizeOf(WindowRect(app.Window()));
     EXPECT_EQ(after.cx, before.cx);
     EXPECT_EQ(after.cy, before.cy);
+}
+
+namespace {
+
+TEST(SizeLock, FrameDragKeepsSizeAndMoveWorks) {
+    AppSession app;
+    CheckFrameDragKeepsSize(app);
+}
+
+TEST(SizeLock, MaximiseKeepsSize) {
+    AppSession app;
+    CheckMaximiseKeepsSize(app);
 }
 
 }  // namespace
