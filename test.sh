@@ -44,7 +44,7 @@ stage() {
   if [ $rc -eq 0 ]; then
     # A stage may close with a line of its own figures ("passed: ...").
     local note
-    note=$(grep -a '^passed: ' "$log" | tail -n1 | sed 's/^passed: / (/; s/$/)/')
+    note=$(grep -a '^passed: ' "$log" | tail -n1 | sed 's/^passed: / (/; s/$/)/') || true
     results+=("passed   $(printf '%4d s' $took)  $name$note") passed=$((passed + 1))
   elif [ -n "$optional" ] && [ $rc -eq 77 ]; then
     skip "$name" "$(grep -a '^skipped: ' "$log" | tail -n1 | sed 's/^skipped: //')"
