@@ -26,42 +26,68 @@ fonts=(fonts-wqy-microhei fonts-wine)   # the Chinese texts; the caption buttons
 required=() wanted=()
 declare -A skips=()  # wanted package -> what is skipped without it
 
-# Wine for the architecture the window runs in: the 32-bit build where this
-# machine runs 32-bit code, else the 64-bit one.
-if can_run_32bit; then wine_pkgs=(wine wine32:i386); else wine_pkgs=(wine wine64); fi
-
+# The shipped 32-bit program wants this machine's own 32-bit Wine, where it
+# installs with nothing removed or downgraded; without it the 64-bit build
+# stands in for ./run.sh, and ./test.sh takes its 32-bit Wine from a Debian
+# 12 root (tools/wine32.sh decides which, from what starts).
+wine_pkgs=(wine wine64)
 case $command in
   run)
     required=("${build[@]}" "${wine_pkgs[@]}" "${fonts[@]}" x11-utils)
     # No display: a virtual one, and a screenshot of it.
     [ -n "${DISPLAY:-}" ] || required+=(xvfb imagemagick)
+    if kernel_runs_32bit; then
+      wanted+=(wine32:i386)
+      skips[wine32:i386]="./run.sh opens the 64-bit build; ./run.sh --shipped opens the shipped 32-bit one from a Debian 12 root"
+    fi
     ;;
   test)
-    required=("${build[@]}" g++ googletest clang libclang-rt-14-dev wine wine64 "${fonts[@]}"
+    required=("${build[@]}" g++ googletest clang libclang-rt-14-dev "${wine_pkgs[@]}" "${fonts[@]}"
               xvfb x11-utils python3 git)
-    if can_run_32bit; then
-      required+=(wine32:i386)
-    else
-      # The 32-bit program where the kernel runs no 32-bit code: 32-bit Wine
-      # through qemu's user-mode emulation.
-      wanted+=(wine32:i386 qemu-user-static)
-      skips[wine32:i386]="the 32-bit stages under qemu take their 32-bit Wine from a Debian 12 root made once in build/ (minutes)"
-      skips[qemu-user-static]="the 32-bit build's tests under qemu (unit tests, reference slice, window end to end) are skipped"
-    fi
-    wanted+=(debootstrap)
+    wanted+=(wine32:i386 debootstrap)
+    skips[wine32:i386]="the 32-bit stages take their 32-bit Wine from a Debian 12 root made once in build/ (minutes)"
     skips[debootstrap]="the window tests under Wine 10 (a Debian 13 root) are skipped, and so are the 32-bit stages where this machine has no 32-bit Wine"
+    # The 32-bit program where the kernel runs no 32-bit code: 32-bit Wine
+    # through qemu's user-mode emulation.
+    if ! kernel_runs_32bit; then
+      wanted+=(qemu-user-static)
+      skips[qemu-user-static]="the 32-bit build's tests (unit tests, reference slice, window end to end) are skipped"
+    fi
     ;;
   release) required=("${build[@]}" python3 git) ;;
   bench) required=("${build[@]}" g++ libbenchmark-dev "${wine_pkgs[@]}" "${fonts[@]}" xvfb x11-utils python3) ;;
 esac
+as_if no-host-wine && wanted=("${wanted[@]/wine32:i386}")
 
 installed() {
   dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'
 }
 
-missing_required=() missing_wanted=()
+# A wanted package that could not be installed is not tried again for a
+# while (each try costs an index update): its name and the time, here.
+refused_file=$here/../build/.deps-refused
+retry_after=$((6 * 3600))
+recently_refused() {
+  [ -f "$refused_file" ] &&
+    awk -v p="$1" -v now="$(date +%s)" -v after="$retry_after" '$1 == p && now - $2 < after { found = 1 } END { exit !found }' "$refused_file"
+}
+refuse() {
+  mkdir -p "$(dirname "$refused_file")"
+  { grep -v "^$1 " "$refused_file" 2>/dev/null; echo "$1 $(date +%s)"; } >"$refused_file.new" || true
+  mv -f "$refused_file.new" "$refused_file"
+}
+
+missing_required=() missing_wanted=() not_retried=()
 for p in "${required[@]}"; do installed "$p" || missing_required+=("$p"); done
-for p in "${wanted[@]}"; do installed "$p" || missing_wanted+=("$p"); done
+for p in "${wanted[@]}"; do
+  [ -n "$p" ] || continue
+  installed "$p" && continue
+  if recently_refused "$p"; then not_retried+=("$p"); else missing_wanted+=("$p"); fi
+done
+for p in "${not_retried[@]}"; do
+  echo "tools/deps.sh: $p could not be installed within the last $((retry_after / 3600)) hours; not tried again"
+  echo "    (rm $refused_file to try now). Without it: ${skips[$p]}"
+done
 [ $((${#missing_required[@]} + ${#missing_wanted[@]})) -eq 0 ] && exit 0
 
 sudo=""
@@ -77,15 +103,25 @@ fi
 apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q --no-install-recommends)
 
 echo "Installing for ./$command: ${missing_required[*]} ${missing_wanted[*]}"
+# A foreign architecture is added only for a package of it, and taken away
+# again when that package cannot be installed after all.
+added_i386=""
 if printf '%s\n' "${missing_required[@]}" "${missing_wanted[@]}" | grep -q ':i386$' &&
    ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
+  added_i386=yes
 fi
+log=$(mktemp)
+finish() {
+  if [ -n "$added_i386" ] && ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
+    $sudo dpkg --remove-architecture i386 && echo "tools/deps.sh: nothing of i386 was installed; the architecture is removed again"
+  fi
+  rm -f "$log"
+}
+trap finish EXIT
 
 # One failing index (a mirror in the middle of a sync, say) must not stop the
 # set-up: name it and go on.
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
 update=0
 "${apt[@]}" update >"$log" 2>&1 || update=$?
 if [ $update -ne 0 ] || grep -q '^Err:' "$log"; then
@@ -94,13 +130,30 @@ if [ $update -ne 0 ] || grep -q '^Err:' "$log"; then
 fi
 
 # What can be had is decided on a dry run first, so that one wanted package
-# that cannot be installed is named and left out, and the rest goes in at once.
-can_install() { "${apt[@]}" install --simulate "$@" >"$log" 2>&1; }
+# that cannot be installed is named and left out, and the rest goes in at
+# once. Nothing installed may be removed or downgraded for a wanted one.
+can_install() {
+  "${apt[@]}" install --simulate "$@" >"$log" 2>&1 && ! grep -qE '^Remv |will be DOWNGRADED' "$log"
+}
+# Why PACKAGE cannot be installed, from a dry run of it alone: the lines of
+# apt's answer about it and what it depends on, else its error.
+why_not() {
+  "${apt[@]}" install --simulate "$1" >"$log" 2>&1
+  if grep -q '^Remv ' "$log"; then
+    echo "it would remove $(grep '^Remv ' "$log" | awk '{ print $2 }' | head -n 5 | tr '\n' ' ')"
+  elif grep -q 'will be DOWNGRADED' "$log"; then
+    echo "it would downgrade $(sed -n '/will be DOWNGRADED/{n;p}' "$log" | sed 's/^ *//')"
+  elif grep -q '^ ' "$log"; then
+    sed -n '/unmet dependencies:/,/^E:/p' "$log" | grep -v 'unmet dependencies:\|^E:' | head -n 3 | sed 's/^ *//' |
+      tr '\n' ';' | sed 's/;$//'
+  else
+    grep -m1 '^E:' "$log" || tail -n 1 "$log"
+  fi
+}
 if ! can_install "${missing_required[@]}" "${missing_wanted[@]}"; then
   if [ ${#missing_required[@]} -gt 0 ] && ! can_install "${missing_required[@]}"; then
     echo "tools/deps.sh: these packages are needed for ./$command and cannot be installed:" >&2
-    for p in "${missing_required[@]}"; do can_install "$p" || echo "    $p" >&2; done
-    grep -E '^ |^E:' "$log" | head -n 20 | sed 's/^/    /' >&2
+    for p in "${missing_required[@]}"; do can_install "$p" || echo "    $p: $(why_not "$p")" >&2; done
     exit 1
   fi
   installable=()
@@ -108,8 +161,9 @@ if ! can_install "${missing_required[@]}" "${missing_wanted[@]}"; then
     if can_install "${missing_required[@]}" "${installable[@]}" "$p"; then
       installable+=("$p")
     else
-      echo "!!! tools/deps.sh: cannot install $p ($(grep -m1 -E '^ [^ ].*: Depends|^E:' "$log" | sed 's/^ *//'))"
+      echo "!!! tools/deps.sh: cannot install $p: $(why_not "$p")"
       echo "!!!   without it: ${skips[$p]}"
+      refuse "$p"
     fi
   done
   missing_wanted=("${installable[@]}")

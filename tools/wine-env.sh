@@ -16,12 +16,36 @@ wine_env() {
   [ -x /usr/lib/wine/wineserver ] && WINESERVER=/usr/lib/wine/wineserver
 }
 
-# True when this machine runs 32-bit x86 programs itself (some kernels have
-# the 32-bit emulation switched off, and then 32-bit Wine cannot start).
-# 32-bit code that runs only through qemu's user-mode emulation (registered
-# with binfmt_misc, as tools/i686-tests-qemu.sh does for its run) does not
-# count: far too slow for the window tests, and its timings mean nothing.
-can_run_32bit() {
-  [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1 &&
-    ! grep -qs '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null
+# CONVERT_32BIT_AS_IF makes the scripts act as if this machine were of the
+# other kind, so that one machine can run both paths: "no-kernel" as if the
+# kernel ran no 32-bit code, "no-host-wine" as if this machine had no 32-bit
+# Wine of its own (and none could be installed).
+as_if() { [ "${CONVERT_32BIT_AS_IF:-}" = "$1" ]; }
+
+# True when the kernel runs 32-bit x86 programs itself (some have the 32-bit
+# emulation switched off). A 93-byte static i386 program that only exits
+# asks the kernel, with no library of this machine involved; where qemu's
+# i386 emulation is registered with binfmt_misc the answer would be qemu's,
+# which does not count: far too slow for the window tests.
+kernel_runs_32bit() {
+  as_if no-kernel && return 1
+  grep -qs '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null && return 1
+  local probe rc=0
+  probe=$(mktemp "${TMPDIR:-/tmp}/i386-probe.XXXXXX") || return 1
+  printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0\64\0\40\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\135\0\0\0\135\0\0\0\5\0\0\0\0\20\0\0\270\1\0\0\0\61\333\315\200' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || rc=$?
+  rm -f "$probe"
+  [ "$rc" -eq 0 ]
 }
+
+# True when this machine's own 32-bit Wine (Debian's wine32:i386) is
+# installed and starts here.
+host_wine32_runs() {
+  as_if no-host-wine && return 1
+  [ -x /usr/lib/wine/wine ] && kernel_runs_32bit && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# True when the 32-bit programs run under this machine's own Wine, natively:
+# then the scripts that pick one build take the shipped 32-bit one.
+can_run_32bit() { host_wine32_runs; }

@@ -20,3 +20,11 @@ start_private_display() {
   echo "Xvfb did not start (is the package xvfb installed?)" >&2
   return 1
 }
+
+# window_shown CAPTION: true when a window with that caption is on the
+# display. xwininfo prints a caption in the locale's character set, and with
+# no locale set (a fresh system has no LANG) it cannot print Chinese at all:
+# it reads it in UTF-8 here, whatever the caller's locale.
+window_shown() {
+  LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep -qF "\"$1\""
+}
