@@ -39,7 +39,7 @@ if can_run_32bit; then
   arch=win32
 elif [ -n "$shipped" ]; then
   arch=win32
-  [ -n "$(command -v debootstrap)" ] || tools/deps.sh test >/dev/null
+  tools/deps.sh shipped
   source tools/wine32.sh
   rc=0
   tools/wine32.sh build/wine32-way || rc=$?

@@ -99,6 +99,7 @@ wine32_tests_in_root() {
 }
 
 stage "set-up (Debian packages)" tools/deps.sh test
+stage "the readers of test output this run reports from" python3 tests/tools/log_readers_test.py
 source tools/xvfb.sh
 start_private_display
 stage "build: native, win32, win64" build_all

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs from Debian what one command needs and is missing, and nothing
-# more: tools/deps.sh run|test|release|bench. Quick when everything is there.
+# more: tools/deps.sh run|shipped|test|release|bench. Quick when everything is there.
 # Needs root (or sudo) only when something is missing.
 #
 # A package is required (the command cannot work without it) or wanted (one
@@ -12,8 +12,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
 
 command=${1:-}
-case $command in run | test | release | bench) ;; *)
-  echo "usage: tools/deps.sh run|test|release|bench" >&2
+case $command in run | shipped | test | release | bench) ;; *)
+  echo "usage: tools/deps.sh run|shipped|test|release|bench" >&2
   exit 2
   ;;
 esac
@@ -40,6 +40,12 @@ case $command in
       wanted+=(wine32:i386)
       skips[wine32:i386]="./run.sh opens the 64-bit build; ./run.sh --shipped opens the shipped 32-bit one from a Debian 12 root"
     fi
+    ;;
+  shipped)
+    # ./run.sh --shipped without this machine's 32-bit Wine: a Debian 12 root
+    # with one, through qemu where the kernel runs no 32-bit code.
+    required=(debootstrap)
+    kernel_runs_32bit || required+=(qemu-user-static)
     ;;
   test)
     required=("${build[@]}" g++ googletest clang libclang-rt-14-dev "${wine_pkgs[@]}" "${fonts[@]}"
