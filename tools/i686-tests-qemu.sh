@@ -140,10 +140,10 @@ esac
 
 targets=(convert_unit_tests reference_sweep convert)
 [ "$mode" = e2e ] && targets=(convert)
-cmake --preset win32 >/dev/null
+cmake --preset win32 -DCONVERT_BUILD_TESTS=ON >/dev/null
 cmake --build --preset win32 --target "${targets[@]}"
 if [ "$mode" = e2e ]; then
-  cmake --preset win64 >/dev/null
+  cmake --preset win64 -DCONVERT_BUILD_TESTS=ON >/dev/null
   cmake --build --preset win64 --target convert_e2e url_recorder
 fi
 
