@@ -316,6 +316,45 @@ TEST(FormHover, AWindowGoneWhileHoveredLeavesTheNextAlone) {
     EXPECT_FALSE(Underlined(*second.Label8)) << "the resting look once the pointer is on another label";
 }
 
+// Whether the window, told the pointer is over it, shows the hand cursor.
+bool ShowsHand(HWND window) {
+    SetCursor(nullptr);
+    ReportPointerOver(window, window);
+    return GetCursor() == LoadCursorW(nullptr, IDC_HAND);
+}
+
+// A label that goes while hovered is left while it still has its window,
+// so that what entering it set (the hand cursor) goes with it; nothing that
+// happens in the window afterwards reaches the label that has gone.
+TEST(FormHover, ALabelGoneWhileHoveredIsLeftOnceAndForgotten) {
+    const UINT fonts_query = RegisterWindowMessageW(L"Convert.LiveFontCount");
+    TForm1 form;
+    ASSERT_FALSE(form.Create());
+    form.Show(SW_SHOWNOACTIVATE);
+    std::vector<HWND> leaves;  // the label's window at each leave
+    form.Label8->OnMouseLeave = [&, leave = form.Label8->OnMouseLeave](Control& sender) {
+        leaves.push_back(sender.Handle());
+        leave(sender);
+    };
+    const LRESULT fonts = SendMessageW(form.Handle(), fonts_query, 0, 0);
+    MoveOnto(*form.Label8);
+    ASSERT_TRUE(ShowsHand(form.Label8->Handle()));
+    HWND label = form.Label8->Handle();
+    ASSERT_TRUE(DestroyWindow(label));
+    EXPECT_EQ(leaves, std::vector<HWND>{label}) << "left once, as it went";
+
+    ReportPointerOver(form.Handle(), form.Handle());
+    ReportPointerOver(form.Label2->Handle(), form.Label2->Handle());
+    MoveOnto(*form.Label2);
+    SendMessageW(form.Label2->Handle(), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    PumpMessages();
+    EXPECT_EQ(leaves, std::vector<HWND>{label}) << "no leave after the label had gone";
+    EXPECT_FALSE(ShowsHand(form.Handle())) << "the hand cursor outlived the label";
+    EXPECT_FALSE(ShowsHand(form.Label2->Handle()));
+    EXPECT_EQ(SendMessageW(form.Handle(), fonts_query, 0, 0), fonts) << "the window answers, holding its fonts";
+}
+
 // ---- What each window owns ----
 
 // A window of the converter's description with one more member, pointing at
