@@ -14,8 +14,13 @@ void Hover::Left(Label& label) {
     if (label_ == &label) Leave();
 }
 
+// Left while it still has its window, so that its leave undoes what its
+// enter set (the hand cursor is the window's, not the label's); forgotten
+// even when the leave is refused, as it will not come back.
 void Hover::Gone(Label& label) {
-    if (label_ == &label) label_ = nullptr;
+    if (label_ != &label) return;
+    Leave();
+    label_ = nullptr;
 }
 
 void Hover::Enter(Label& label) {

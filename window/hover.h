@@ -20,6 +20,7 @@ public:
     // From the label itself.
     void Moved(Label& label);
     void Left(Label& label);
+    // As its window goes (WM_NCDESTROY): a hovered label is left first.
     void Gone(Label& label);
     bool Over(const Label& label) const { return label_ == &label; }
 

@@ -1,6 +1,9 @@
 #include "app_session.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "user_input.h"
@@ -78,6 +81,48 @@ std::wstring ConvertExe() {
 }
 std::wstring UrlRecorderExe() { return DosPath(CONVERT_E2E_URL_RECORDER); }
 
+// The DOS header points at the PE signature, which the COFF header's
+// machine field follows.
+std::optional<WORD> ProgramMachine(const std::wstring& exe) {
+    std::ifstream file(std::filesystem::path(exe), std::ios::binary);
+    IMAGE_DOS_HEADER dos{};
+    if (!file.read(reinterpret_cast<char*>(&dos), sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE ||
+        dos.e_lfanew <= 0) {
+        return std::nullopt;
+    }
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER coff{};
+    if (!file.seekg(dos.e_lfanew) || !file.read(reinterpret_cast<char*>(&signature), sizeof signature) ||
+        signature != IMAGE_NT_SIGNATURE || !file.read(reinterpret_cast<char*>(&coff), sizeof coff)) {
+        return std::nullopt;
+    }
+    return coff.Machine;
+}
+
+WORD ExpectedMachine() {
+    wchar_t named[16] = {};
+    const DWORD length = GetEnvironmentVariableW(L"CONVERT_E2E_MACHINE", named, 16);
+    if (length == 0) {
+#if defined(__x86_64__) || defined(_M_X64)
+        return IMAGE_FILE_MACHINE_AMD64;
+#else
+        return IMAGE_FILE_MACHINE_I386;
+#endif
+    }
+    const std::wstring name = length < 16 ? named : L"";
+    if (name == L"i386") return IMAGE_FILE_MACHINE_I386;
+    if (name == L"amd64") return IMAGE_FILE_MACHINE_AMD64;
+    throw std::runtime_error("CONVERT_E2E_MACHINE=" + Utf8(name) + ": i386 or amd64 expected");
+}
+
+std::string MachineName(WORD machine) {
+    if (machine == IMAGE_FILE_MACHINE_I386) return "i386 (32-bit)";
+    if (machine == IMAGE_FILE_MACHINE_AMD64) return "amd64 (64-bit)";
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%04X", machine);
+    return hex;
+}
+
 std::string Utf8(std::wstring_view text) {
     if (text.empty()) return {};
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
@@ -105,6 +150,12 @@ HANDLE KillOnCloseJob() {
 
 AppSession::AppSession(const std::wstring& exe) {
     (void)kDpiAware;
+    const std::optional<WORD> machine = ProgramMachine(exe);
+    if (!machine) throw std::runtime_error(Utf8(exe) + " is no Windows program (no PE header)");
+    if (*machine != ExpectedMachine()) {
+        throw std::runtime_error(Utf8(exe) + " is built for " + MachineName(*machine) + ", not the " +
+                                 MachineName(ExpectedMachine()) + " expected (CONVERT_E2E_MACHINE)");
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + exe + L"\"";

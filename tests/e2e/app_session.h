@@ -39,6 +39,15 @@ std::wstring DosPath(std::string_view path);
 std::wstring ConvertExe();
 std::wstring UrlRecorderExe();
 
+// The machine a program is built for, read from its PE header
+// (IMAGE_FILE_MACHINE_I386, _AMD64, ...); none when the file is no PE image.
+std::optional<WORD> ProgramMachine(const std::wstring& exe);
+// What every started program must be built for: CONVERT_E2E_MACHINE (i386 or
+// amd64), set by a script that drives a program of another build, else the
+// machine of this test program, whose build made the program it drives.
+WORD ExpectedMachine();
+std::string MachineName(WORD machine);
+
 // Visible top-level windows of a process, of one window class or (nullptr) any.
 std::vector<HWND> VisibleTopLevel(DWORD pid, const wchar_t* class_name);
 
@@ -53,7 +62,9 @@ struct MessageBoxView {
 
 class AppSession {
 public:
-    // Starts the program and waits until its window is shown and active.
+    // Starts the program and waits until its window is shown and active;
+    // a program built for another machine than ExpectedMachine() is not
+    // started.
     explicit AppSession(const std::wstring& exe = ConvertExe());
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;

@@ -19,7 +19,8 @@ TEST(OneStart, WalksThroughTheWindowAndEndsWithZero) {
     ASSERT_TRUE(exe.ends_with(L"\\convert.exe")) << "the box's caption below is the title of convert.exe";
 
     const ULONGLONG started = GetTickCount64();
-    AppSession app;
+    AppSession app;  // it checks the machine
+    std::printf("driving %s, built for %s\n", Utf8(ConvertExe()).c_str(), MachineName(ExpectedMachine()).c_str());
     const auto step = [&](const char* name) {
         std::printf("[%7.1f s] %s\n", static_cast<double>(GetTickCount64() - started) / 1000.0, name);
         std::fflush(stdout);

@@ -65,6 +65,33 @@ BOOL CALLBACK WatchChildFonts(HWND child, LPARAM) {
     return TRUE;
 }
 
+BOOL CALLBACK AddChild(HWND child, LPARAM out) {
+    reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+    return TRUE;
+}
+
+// What every control holds once the layout is done, read back from it: a
+// font that still exists, of its described height at this DPI. The panel
+// draws no text.
+void ExpectLiveFontsAt(HWND window, int dpi) {
+    std::vector<HWND> children;
+    EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        const Control* control = Control::FromHandle(child);
+        ASSERT_NE(control, nullptr);
+        const ControlDesc& desc = control->Desc();
+        if (desc.kind == ControlKind::Panel) continue;
+        const FontDesc& described = desc.own_font ? desc.font : form1::kForm1.font;
+        auto* held = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        LOGFONTW font{};
+        if (GetObjectType(held) != OBJ_FONT || GetObjectW(held, sizeof font, &font) == 0) {
+            ADD_FAILURE() << desc.name << " holds no live font at " << dpi << " DPI";
+            continue;
+        }
+        EXPECT_EQ(font.lfHeight, MulDiv(described.height, dpi, 96)) << desc.name << " at " << dpi << " DPI";
+    }
+}
+
 // Hidden, and shown: showing runs FormShow, which locks the window's size.
 TEST(FormLayout, GrowsWithTheDpiAndComesBackExactly) {
     for (const bool shown : {false, true}) {
@@ -78,6 +105,7 @@ TEST(FormLayout, GrowsWithTheDpiAndComesBackExactly) {
         const std::vector<RECT> before = Snapshot(form.Handle());
         const POINT moved{before[0].left + 40, before[0].top + 20};
         const std::vector<RECT> doubled = AtDpi(form.Handle(), dpi * 2, moved);
+        ExpectLiveFontsAt(form.Handle(), dpi * 2);
         const int doubled_width = form.Width(), doubled_height = form.Height();
 
         // The size lock follows: the user still cannot resize the window.
@@ -94,6 +122,7 @@ TEST(FormLayout, GrowsWithTheDpiAndComesBackExactly) {
         RECT client{};
         GetClientRect(form.Handle(), &client);
         const std::vector<RECT> after = AtDpi(form.Handle(), dpi, {before[0].left, before[0].top});
+        ExpectLiveFontsAt(form.Handle(), dpi);
         EXPECT_EQ(dead_fonts_replaced, 0) << "a control held a deleted font";
 
         ASSERT_EQ(before.size(), 14u);  // the window, the panel and the 12 controls on it
@@ -285,6 +314,45 @@ TEST(FormHover, AWindowGoneWhileHoveredLeavesTheNextAlone) {
     MoveOnto(*second.Label8);
     MoveOnto(*second.Label2);
     EXPECT_FALSE(Underlined(*second.Label8)) << "the resting look once the pointer is on another label";
+}
+
+// Whether the window, told the pointer is over it, shows the hand cursor.
+bool ShowsHand(HWND window) {
+    SetCursor(nullptr);
+    ReportPointerOver(window, window);
+    return GetCursor() == LoadCursorW(nullptr, IDC_HAND);
+}
+
+// A label that goes while hovered is left while it still has its window,
+// so that what entering it set (the hand cursor) goes with it; nothing that
+// happens in the window afterwards reaches the label that has gone.
+TEST(FormHover, ALabelGoneWhileHoveredIsLeftOnceAndForgotten) {
+    const UINT fonts_query = RegisterWindowMessageW(L"Convert.LiveFontCount");
+    TForm1 form;
+    ASSERT_FALSE(form.Create());
+    form.Show(SW_SHOWNOACTIVATE);
+    std::vector<HWND> leaves;  // the label's window at each leave
+    form.Label8->OnMouseLeave = [&, leave = form.Label8->OnMouseLeave](Control& sender) {
+        leaves.push_back(sender.Handle());
+        leave(sender);
+    };
+    const LRESULT fonts = SendMessageW(form.Handle(), fonts_query, 0, 0);
+    MoveOnto(*form.Label8);
+    ASSERT_TRUE(ShowsHand(form.Label8->Handle()));
+    HWND label = form.Label8->Handle();
+    ASSERT_TRUE(DestroyWindow(label));
+    EXPECT_EQ(leaves, std::vector<HWND>{label}) << "left once, as it went";
+
+    ReportPointerOver(form.Handle(), form.Handle());
+    ReportPointerOver(form.Label2->Handle(), form.Label2->Handle());
+    MoveOnto(*form.Label2);
+    SendMessageW(form.Label2->Handle(), WM_MOUSELEAVE, 0, 0);
+    SendMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    PumpMessages();
+    EXPECT_EQ(leaves, std::vector<HWND>{label}) << "no leave after the label had gone";
+    EXPECT_FALSE(ShowsHand(form.Handle())) << "the hand cursor outlived the label";
+    EXPECT_FALSE(ShowsHand(form.Label2->Handle()));
+    EXPECT_EQ(SendMessageW(form.Handle(), fonts_query, 0, 0), fonts) << "the window answers, holding its fonts";
 }
 
 // ---- What each window owns ----
