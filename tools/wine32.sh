@@ -25,23 +25,32 @@ wine32_root=$(realpath -m "$here/../build/i386-wine-root")
 wine32_root_packages=(wine wine64 wine32:i386 x11-utils fonts-wqy-microhei fonts-wine cmake python3-minimal)
 
 # qemu's i386 emulation, registered with binfmt_misc for a run (root); the
-# F flag opens the emulator now, so it serves inside a root too.
-# QEMU_REGISTERED is set when this shell registered it.
+# F flag opens the emulator now, so it serves inside a root too. The
+# registration is the whole machine's: runs in other checkouts (or roots)
+# may use it at the same time. Each holds a shared lock on a file in
+# /dev/shm while it does, and the last to leave removes it, and only the
+# entry it made itself (an emulation the system registered stays).
 binfmt=/proc/sys/fs/binfmt_misc
+qemu_entry=convert-qemu-i386
 qemu_register() {
   [ -x /usr/bin/qemu-i386-static ] || { QEMU_WHY="qemu-i386-static is not installed (Debian qemu-user-static)"; return 1; }
   [ "$(id -u)" -eq 0 ] || { QEMU_WHY="registering qemu's i386 emulation with binfmt_misc needs root"; return 1; }
   if [ ! -e "$binfmt/register" ]; then
     mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || { QEMU_WHY="binfmt_misc cannot be mounted here"; return 1; }
   fi
-  [ -e "$binfmt/qemu-i386" ] && return 0
-  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+  local lock=/dev/shm
+  [ -d "$lock" ] && [ -w "$lock" ] || lock=/tmp
+  exec {QEMU_LOCK_FD}>>"$lock/$qemu_entry.lock"
+  flock -s "$QEMU_LOCK_FD"
+  grep -qs '^interpreter .*qemu-i386' "$binfmt"/* && return 0
+  printf '%s' ":$qemu_entry:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386-static:F" \
     >"$binfmt/register" 2>/dev/null || { QEMU_WHY="qemu-i386 cannot be registered with binfmt_misc"; return 1; }
-  QEMU_REGISTERED=yes
 }
 qemu_unregister() {
-  if [ -n "${QEMU_REGISTERED:-}" ]; then echo -1 >"$binfmt/qemu-i386" 2>/dev/null; fi
-  QEMU_REGISTERED=""
+  [ -n "${QEMU_LOCK_FD:-}" ] || return 0
+  if flock -n -x "$QEMU_LOCK_FD" && [ -e "$binfmt/$qemu_entry" ]; then echo -1 >"$binfmt/$qemu_entry" 2>/dev/null; fi
+  exec {QEMU_LOCK_FD}>&-
+  QEMU_LOCK_FD=""
   return 0
 }
 
