@@ -62,7 +62,7 @@ bool Palette::Set(ColourMode mode) {
         face_ = Brush(kDark.face);
         field_ = Brush(kDark.field);
     }
-    const bool changed = !(mode == mode_);
+    const bool changed = mode != mode_;
     mode_ = mode;
     return changed;
 }
