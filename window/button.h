@@ -10,6 +10,7 @@ public:
     static constexpr ControlKind kKind = ControlKind::Button;
     using Control::Control;
     void Command(WORD code) override;
+    LRESULT CustomDraw(const NMCUSTOMDRAW& draw) override;
 
 private:
     const wchar_t* ClassName() const override { return L"Button"; }

@@ -93,9 +93,10 @@ void Control::ApplyOwnFont(BOOL redraw) {
 }
 
 HBRUSH Control::CtlColor(HDC dc) {
-    SetTextColor(dc, ToColorRef(font_color_));
-    SetBkColor(dc, ToColorRef(desc_.color));
-    return GetSysColorBrush(COLOR_BTNFACE);
+    const Palette& palette = state_->palette;
+    SetTextColor(dc, palette.Colour(font_color_));
+    SetBkColor(dc, palette.Colour(desc_.color));
+    return palette.FaceBrush();
 }
 
 Control* Control::FromHandle(HWND hwnd) {
@@ -147,11 +148,21 @@ bool ReflectToChild(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
             return false;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
             if (Control* child = Control::FromHandle(reinterpret_cast<HWND>(lparam))) {
                 result = reinterpret_cast<LRESULT>(child->CtlColor(reinterpret_cast<HDC>(wparam)));
+                return result != 0;
+            }
+            return false;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+            if (header->code != NM_CUSTOMDRAW) return false;
+            if (Control* child = Control::FromHandle(header->hwndFrom)) {
+                result = child->CustomDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(lparam));
                 return true;
             }
             return false;
+        }
         default:
             return false;
     }

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -55,7 +57,12 @@ public:
 
     // Reflected from the parent.
     virtual void Command(WORD /*code*/) {}
+    // The brush the control is painted with, its colours set in the DC;
+    // nullptr leaves the system's.
     virtual HBRUSH CtlColor(HDC dc);
+    // A button about to be drawn (NM_CUSTOMDRAW): CDRF_SKIPDEFAULT when the
+    // control has drawn itself.
+    virtual LRESULT CustomDraw(const NMCUSTOMDRAW& /*draw*/) { return CDRF_DODEFAULT; }
 
     static Control* FromHandle(HWND hwnd);
 
@@ -86,6 +93,10 @@ protected:
     // Makes the control's own font again (for a new DPI or underline).
     void ApplyOwnFont(BOOL redraw);
     FormState& State() const { return *state_; }
+    int Dpi() const { return dpi_; }
+    // Whether the keyboard focus is to be shown (the system hides it until
+    // the keyboard is used).
+    bool ShowsFocus() const { return !(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS); }
 
     ColorDesc font_color_ = clWindowText;
     bool underline_ = false;
@@ -109,8 +120,8 @@ private:
 // the keyboard, or the system's own click message.
 bool IsInput(UINT msg);
 
-// Reflects WM_COMMAND and WM_CTLCOLOR* from a child control back to it;
-// true when handled. Used by every window that holds controls.
+// Reflects WM_COMMAND, WM_CTLCOLOR* and NM_CUSTOMDRAW from a child control
+// back to it; true when handled. Used by every window that holds controls.
 bool ReflectToChild(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
 }  // namespace convert

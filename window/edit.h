@@ -10,6 +10,7 @@ class Edit final : public Control {
 public:
     static constexpr ControlKind kKind = ControlKind::Edit;
     using Control::Control;
+    HBRUSH CtlColor(HDC dc) override;
 
 private:
     const wchar_t* ClassName() const override { return L"Edit"; }

@@ -65,7 +65,7 @@ std::optional<BuildError> Form::Register() const {
 
 std::optional<BuildError> Form::Build() {
     if (auto error = Register()) return error;
-    state_.high_contrast = SystemHighContrast();
+    state_.palette.Set(SystemColourMode());
     ChooseDisplayFace();
     // The window is made at its size and its controls in their places, for the
     // system's DPI; a window that opens on a monitor of another DPI is laid out
@@ -77,6 +77,7 @@ std::optional<BuildError> Form::Build() {
     hwnd_ = CreateWindowExW(ExStyle(), class_name.c_str(), desc_.caption, Style(), desc_.left, desc_.top,
                             size.cx, size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return BuildError("the window could not be created");
+    if (state_.palette.Dark()) UseDarkTitleBar(hwnd_, true);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     panel_ = std::make_unique<Panel>(*desc_.panel);
@@ -245,16 +246,24 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
             ApplyLayout(HIWORD(wparam), &place);
             return 0;
         }
+        // The app mode is announced as the setting "ImmersiveColorSet"; any
+        // change of settings is cheap to check.
         case WM_SYSCOLORCHANGE:
-            state_.high_contrast = SystemHighContrast();
+            TakeColourMode();
             Repaint(true);
             break;
         case WM_SETTINGCHANGE:
-            if (const bool on = SystemHighContrast(); on != state_.high_contrast) {
-                state_.high_contrast = on;
-                Repaint(false);
-            }
+        case WM_THEMECHANGED:
+            if (TakeColourMode()) Repaint(false);
             break;
+        case WM_ERASEBKGND:
+            if (!state_.palette.Dark()) break;
+            {
+                RECT rect;
+                GetClientRect(hwnd_, &rect);
+                FillRect(reinterpret_cast<HDC>(wparam), &rect, state_.palette.FaceBrush());
+            }
+            return 1;
         case WM_ACTIVATE:
             if (LOWORD(wparam) == WA_INACTIVE) {
                 HWND focus = GetFocus();

@@ -80,9 +80,8 @@ public:
     Control* Find(std::string_view name) const;  // null when there is none
 
     // Whether the window draws in high contrast: what the system said when
-    // last asked. Set directly only by tests (Wine cannot switch it).
-    bool HighContrast() const { return state_.high_contrast; }
-    void SetHighContrast(bool on) { state_.high_contrast = on; }
+    // last asked.
+    bool HighContrast() const { return state_.palette.HighContrast(); }
 
     SizeConstraints Constraints;
     NotifyEvent OnShow;
@@ -109,6 +108,9 @@ private:
     // given.
     void ApplyLayout(int dpi, const POINT* place = nullptr);
     void Repaint(bool colours_changed);
+    // Asks the system for its colour mode again; true when it changed (the
+    // title bar has followed, the rest is to be drawn again).
+    bool TakeColourMode();
     DWORD Style() const { return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN; }
     DWORD ExStyle() const { return WS_EX_CONTROLPARENT; }
 

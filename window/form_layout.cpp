@@ -1,6 +1,6 @@
 // The window's layout: the face its texts are drawn in, its font and the
 // scale of its controls for a DPI, and laying it out again when the DPI or
-// the system's colours change.
+// the system's colours or colour mode change.
 #include <string>
 #include <vector>
 
@@ -92,6 +92,13 @@ void Form::ApplyLayout(int dpi, const POINT* place) {
 
     panel_->Layout(scale, dpi, font_.get());
     for (const auto& control : controls_) control->Layout(scale, dpi, font_.get());
+}
+
+bool Form::TakeColourMode() {
+    const bool was_dark = state_.palette.Dark();
+    if (!state_.palette.Set(SystemColourMode())) return false;
+    if (state_.palette.Dark() != was_dark) UseDarkTitleBar(hwnd_, state_.palette.Dark());
+    return true;
 }
 
 // After a change of the system's colours or high contrast the whole window is

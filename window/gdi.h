@@ -61,6 +61,30 @@ private:
     long live_ = 0;
 };
 
+// Owns a solid brush and deletes it.
+class Brush {
+public:
+    Brush() = default;
+    explicit Brush(COLORREF colour) : brush_(CreateSolidBrush(colour)) {}
+    Brush(const Brush&) = delete;
+    Brush& operator=(const Brush&) = delete;
+    Brush& operator=(Brush&& other) noexcept {
+        std::swap(brush_, other.brush_);
+        return *this;
+    }
+    ~Brush() {
+        if (brush_) DeleteObject(brush_);
+    }
+    HBRUSH get() const { return brush_; }
+
+private:
+    HBRUSH brush_ = nullptr;
+};
+
+// Plain colour with the DC's own brush: nothing to make or delete while drawing.
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour);
+void FrameSolid(HDC dc, const RECT& rect, COLORREF colour);
+
 // A window's DC, released on scope exit.
 class WindowDC {
 public:

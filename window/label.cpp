@@ -27,9 +27,9 @@ void Label::Command(WORD code) {
 
 HBRUSH Label::CtlColor(HDC dc) {
     const bool link_hovered = State().hover.Over(*this) && Desc().role == AccessibleRole::Link;
-    SetTextColor(dc, LabelTextColor(font_color_, link_hovered, State().high_contrast));
+    SetTextColor(dc, State().palette.LabelText(font_color_, link_hovered));
     SetBkMode(dc, TRANSPARENT);
-    return GetSysColorBrush(COLOR_BTNFACE);
+    return State().palette.FaceBrush();
 }
 
 void Label::SetFontColor(ColorDesc color) {

@@ -11,6 +11,7 @@ public:
     using Control::Control;
     bool Checked() const;
     void Command(WORD code) override;
+    LRESULT CustomDraw(const NMCUSTOMDRAW& draw) override;
 
 private:
     const wchar_t* ClassName() const override { return L"Button"; }

@@ -36,6 +36,15 @@ inline constexpr SystemFunction<UINT WINAPI(HWND)> kGetDpiForWindow{L"user32.dll
 inline constexpr SystemFunction<BOOL WINAPI(LPRECT, DWORD, BOOL, DWORD, UINT)> kAdjustWindowRectExForDpi{
     L"user32.dll", "AdjustWindowRectExForDpi"};
 
+// The Windows version, for what only some builds document (ntdll: mapped
+// into every process). The SDK declares it for drivers only.
+inline constexpr SystemFunction<LONG WINAPI(OSVERSIONINFOW*)> kRtlGetVersion{L"ntdll.dll", "RtlGetVersion"};
+
+// A dark title bar (Windows Vista and later; the attribute it is used with
+// is documented from Windows 10 build 19041), loaded in dark mode only.
+inline constexpr SystemFunction<HRESULT WINAPI(HWND, DWORD, LPCVOID, DWORD)> kDwmSetWindowAttribute{
+    L"dwmapi.dll", "DwmSetWindowAttribute"};
+
 // What the accessible objects need, loaded at a screen reader's first request.
 inline constexpr SystemFunction<decltype(CreateStdAccessibleObject)> kCreateStdAccessibleObject{
     L"oleacc.dll", "CreateStdAccessibleObject"};
@@ -49,8 +58,8 @@ inline constexpr SystemFunction<decltype(SysAllocStringLen)> kSysAllocStringLen{
 // The shell, loaded at the first click on the credit link.
 inline constexpr SystemFunction<decltype(ShellExecuteW)> kShellExecuteW{L"shell32.dll", "ShellExecuteW"};
 
-// A function of a module that every window program has mapped (kernel32,
-// user32): nothing is searched for or loaded. nullptr on a system without it.
+// A function of a module that every window program has mapped (ntdll,
+// kernel32, user32): nothing is searched for or loaded. nullptr on a system without it.
 template <typename Fn>
 Fn* MappedFunction(const SystemFunction<Fn>& function) {
     return ProcAddress<Fn>(GetModuleHandleW(function.module), function.name);

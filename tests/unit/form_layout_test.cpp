@@ -1,13 +1,15 @@
 // The window laid out again for another DPI (WM_DPICHANGED, on a move to a
 // monitor of another resolution): it is made in place for the system's DPI,
 // so this is the only path that lays out a window that already exists.
-// And the colours the labels are drawn in, for the system colours of the
-// moment and with high contrast on and off.
+// And the colours the window is drawn in, light and dark, with high contrast
+// on and off, as the system answers at start and after a change.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -151,9 +153,10 @@ struct Drawn {
     COLORREF background;
 };
 
-Drawn DrawnColours(const Control& control) {
+// What the parent answers the control's WM_CTLCOLOR* message with.
+Drawn DrawnColours(const Control& control, UINT message = WM_CTLCOLORSTATIC) {
     HDC dc = CreateCompatibleDC(nullptr);
-    auto* brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(control.Handle()), WM_CTLCOLORSTATIC,
+    auto* brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(control.Handle()), message,
                                                          reinterpret_cast<WPARAM>(dc),
                                                          reinterpret_cast<LPARAM>(control.Handle())));
     LOGBRUSH look{};
@@ -163,17 +166,26 @@ Drawn DrawnColours(const Control& control) {
     return drawn;
 }
 
-// How many of a window's pixels on the screen have this colour.
-int PixelsOf(HWND hwnd, COLORREF colour) {
+// How many of a window's pixels on the screen have each colour; what other
+// windows cover is left out.
+std::map<COLORREF, int> PixelColours(HWND hwnd) {
     RECT rect{};
     GetClientRect(hwnd, &rect);
     HDC dc = GetDC(hwnd);
-    int count = 0;
+    std::map<COLORREF, int> counts;
     for (int y = 0; y < rect.bottom; ++y) {
-        for (int x = 0; x < rect.right; ++x) count += GetPixel(dc, x, y) == colour;
+        for (int x = 0; x < rect.right; ++x) {
+            if (const COLORREF pixel = GetPixel(dc, x, y); pixel != CLR_INVALID) ++counts[pixel];
+        }
     }
     ReleaseDC(hwnd, dc);
-    return count;
+    return counts;
+}
+
+int PixelsOf(HWND hwnd, COLORREF colour) {
+    const std::map<COLORREF, int> counts = PixelColours(hwnd);
+    const auto found = counts.find(colour);
+    return found == counts.end() ? 0 : found->second;
 }
 
 void PumpMessages() {
@@ -200,83 +212,212 @@ private:
     bool set_ = false;
 };
 
-// The system's colours are looked up whenever a label is drawn; high contrast
-// uses nothing else: the text colour, and the link colour for the link look.
-TEST(FormColours, LabelsFollowTheSystemColoursAndHighContrast) {
+// What the system answers the window about its colours, for the length of a
+// test: Wine can switch neither high contrast nor its app mode for a running
+// program, so the test answers in the system's place.
+ColourMode answer;
+class SystemAnswers {
+public:
+    explicit SystemAnswers(ColourMode start)
+        : previous_(ReplaceColourQueries({[] { return answer.high_contrast; }, [] { return answer.dark_apps; }})) {
+        answer = start;
+    }
+    SystemAnswers(const SystemAnswers&) = delete;
+    SystemAnswers& operator=(const SystemAnswers&) = delete;
+    ~SystemAnswers() { ReplaceColourQueries(previous_); }
+
+private:
+    ColourQueries previous_;
+};
+
+// The system telling every window of a change, as it does.
+void Announce(HWND window, UINT message) {
+    if (message == WM_SETTINGCHANGE) {
+        SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+    } else {
+        SendMessageW(window, message, 0, 0);
+    }
+}
+
+std::string LookName(ColourMode mode) {
+    return std::string(mode.dark_apps ? "dark" : "light") + (mode.high_contrast ? ", high contrast" : "");
+}
+
+// The window takes the system's answers when it is made and again whenever
+// it is told of a change, and draws itself again when they changed.
+TEST(FormColours, TakeTheSystemsAnswerAtStartAndOnEveryChange) {
+    const ColourMode looks[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+    for (const ColourMode start : looks) {
+        SCOPED_TRACE("at start: " + LookName(start));
+        const SystemAnswers answers(start);
+        TForm1 form;
+        ASSERT_FALSE(form.Create());
+        form.Show(SW_SHOWNOACTIVATE);
+        EXPECT_EQ(form.HighContrast(), start.high_contrast);
+        EXPECT_EQ(DrawnColours(*form.Label2).background, start.Dark() ? kDark.face : GetSysColor(COLOR_BTNFACE));
+        for (const UINT message : {UINT{WM_SETTINGCHANGE}, UINT{WM_SYSCOLORCHANGE}, UINT{WM_THEMECHANGED}}) {
+            SCOPED_TRACE(message == WM_SETTINGCHANGE ? "WM_SETTINGCHANGE"
+                         : message == WM_SYSCOLORCHANGE ? "WM_SYSCOLORCHANGE" : "WM_THEMECHANGED");
+            for (const ColourMode next : looks) {
+                if (next == answer) continue;
+                SCOPED_TRACE("then: " + LookName(next));
+                PumpMessages();
+                answer = next;
+                Announce(form.Handle(), message);
+                EXPECT_EQ(form.HighContrast(), next.high_contrast);
+                EXPECT_EQ(DrawnColours(*form.Label2).background,
+                          next.Dark() ? kDark.face : GetSysColor(COLOR_BTNFACE));
+                RECT update{};
+                EXPECT_TRUE(GetUpdateRect(form.Label8->Handle(), &update, FALSE)) << "nothing is drawn again";
+            }
+        }
+    }
+}
+
+// Every control in every look: the colours it is given, and what its pixels
+// show once drawn. The window starts dark and then goes light while it runs.
+TEST(FormColours, EveryControlInEveryLook) {
+    const SystemAnswers answers({false, true});
     TForm1 form;
     ASSERT_FALSE(form.Create());
     form.Show(SW_SHOWNOACTIVATE);
     PumpMessages();
 
-    enum class Expect { Red, Blue, Text, Link };
-    struct Case {
+    enum class Expect { Red, Blue, Text, Link, DarkText, DarkLink };
+    struct LabelCase {
         const char* what;
         Label* label;
         bool hovered;
-        Expect normal, high_contrast;
+        Expect light, dark, high_contrast;
     };
-    const Case cases[] = {
-        {"arrow", form.Label1, false, Expect::Red, Expect::Text},
-        {"resting credit", form.Label8, false, Expect::Text, Expect::Text},
-        {"hovered credit", form.Label8, true, Expect::Blue, Expect::Link},
-        {"centimetre", form.Label2, false, Expect::Text, Expect::Text},
-        {"chi", form.Label3, false, Expect::Text, Expect::Text},
-        {"cun", form.Label4, false, Expect::Text, Expect::Text},
+    const LabelCase labels[] = {
+        {"arrow", form.Label1, false, Expect::Red, Expect::Red, Expect::Text},
+        {"resting credit", form.Label8, false, Expect::Text, Expect::DarkText, Expect::Text},
+        {"hovered credit", form.Label8, true, Expect::Blue, Expect::DarkLink, Expect::Link},
+        {"centimetre", form.Label2, false, Expect::Text, Expect::DarkText, Expect::Text},
+        {"chi", form.Label3, false, Expect::Text, Expect::DarkText, Expect::Text},
+        {"cun", form.Label4, false, Expect::Text, Expect::DarkText, Expect::Text},
     };
     auto expected = [](Expect e) {
         switch (e) {
             case Expect::Red: return RGB(255, 0, 0);
             case Expect::Blue: return RGB(0, 0, 255);
             case Expect::Text: return GetSysColor(COLOR_WINDOWTEXT);
-            case Expect::Link: break;
+            case Expect::Link: return GetSysColor(COLOR_HOTLIGHT);
+            case Expect::DarkText: return kDark.text;
+            case Expect::DarkLink: break;
         }
-        return GetSysColor(COLOR_HOTLIGHT);
+        return kDark.link;
     };
-    auto check_all = [&] {
-        for (const bool high_contrast : {false, true}) {
-            form.SetHighContrast(high_contrast);
-            for (const Case& c : cases) {
-                SCOPED_TRACE(std::string(c.what) + (high_contrast ? ", high contrast" : ""));
-                if (c.hovered) SendMessageW(c.label->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
-                const Drawn drawn = DrawnColours(*c.label);
-                if (c.hovered) SendMessageW(c.label->Handle(), WM_MOUSELEAVE, 0, 0);
-                EXPECT_EQ(drawn.text, expected(high_contrast ? c.high_contrast : c.normal));
-                EXPECT_EQ(drawn.background, GetSysColor(COLOR_BTNFACE));
+    // On the screen, in light mode and in high contrast: a colour of the
+    // system's that must show, and one of the dark palette's that must not.
+    // In dark mode: a colour that must show, and no pixel in any colour
+    // outside the palette (a themed control leaves the theme's: on Windows
+    // a themed radio button's text is black whatever the window says).
+    struct Ink {
+        COLORREF shown, absent;
+    };
+    struct PaintedCase {
+        const char* what;
+        Control* control;
+        Ink light;
+        COLORREF dark;
+    };
+    const COLORREF palette[] = {kDark.face,   kDark.text,       kDark.field,           kDark.frame,
+                                kDark.link,   kDark.button,     kDark.button_hot,      kDark.button_pressed,
+                                kDark.bevel_light, kDark.bevel_dark, RGB(255, 0, 0)};
+    auto outside_palette = [&](HWND hwnd) {
+        int count = 0;
+        for (const auto& [colour, pixels] : PixelColours(hwnd)) {
+            if (std::find(std::begin(palette), std::end(palette), colour) == std::end(palette)) count += pixels;
+        }
+        return count;
+    };
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF field = GetSysColor(COLOR_WINDOW);
+    const PaintedCase painted[] = {
+        {"panel", form.Panel1, {face, kDark.face}, kDark.bevel_light},
+        {"centimetre label", form.Label2, {text, kDark.face}, kDark.text},
+        {"centimetre field", form.Edit1, {field, kDark.field}, kDark.field},
+        {"chi field", form.Edit2, {field, kDark.field}, kDark.field},
+        {"cun field", form.Edit3, {field, kDark.field}, kDark.field},
+        {"group frame", form.RadioGroup1, {face, kDark.frame}, kDark.frame},
+        {"first radio button", form.RadioButton1, {text, kDark.face}, kDark.text},
+        {"second radio button", form.RadioButton2, {text, kDark.face}, kDark.text},
+        {"button", form.Button1, {text, kDark.button}, kDark.button},
+    };
+
+    // Each step is announced with another of the messages that make the
+    // window ask again.
+    const struct Step {
+        ColourMode mode;
+        UINT message;
+    } steps[] = {
+        {{false, true}, 0},  // as made
+        {{false, false}, WM_SETTINGCHANGE},
+        {{false, true}, WM_SYSCOLORCHANGE},
+        {{true, true}, WM_THEMECHANGED},
+        {{true, false}, WM_SETTINGCHANGE},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(LookName(step.mode));
+        answer = step.mode;
+        if (step.message) Announce(form.Handle(), step.message);
+        PumpMessages();
+        const bool dark = step.mode.Dark();
+        for (const LabelCase& c : labels) {
+            SCOPED_TRACE(c.what);
+            if (c.hovered) SendMessageW(c.label->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+            const Drawn drawn = DrawnColours(*c.label);
+            if (c.hovered) SendMessageW(c.label->Handle(), WM_MOUSELEAVE, 0, 0);
+            EXPECT_EQ(drawn.text, expected(step.mode.high_contrast ? c.high_contrast : dark ? c.dark : c.light));
+            EXPECT_EQ(drawn.background, dark ? kDark.face : face);
+        }
+        for (const Edit* edit : {form.Edit1.get(), form.Edit2.get(), form.Edit3.get()}) {
+            const Drawn drawn = DrawnColours(*edit, WM_CTLCOLOREDIT);
+            EXPECT_EQ(drawn.text, dark ? kDark.text : text);
+            EXPECT_EQ(drawn.background, dark ? kDark.field : field);
+        }
+        PumpMessages();
+        for (const PaintedCase& c : painted) {
+            SCOPED_TRACE(c.what);
+            EXPECT_GT(PixelsOf(c.control->Handle(), dark ? c.dark : c.light.shown), 0);
+            if (dark) {
+                EXPECT_EQ(outside_palette(c.control->Handle()), 0);
+            } else {
+                EXPECT_EQ(PixelsOf(c.control->Handle(), c.light.absent), 0);
             }
         }
-        form.SetHighContrast(false);
-        PumpMessages();
-    };
-    {
-        SCOPED_TRACE("default colours");
-        check_all();
     }
+}
+
+// In light mode the system's colours are looked up whenever a label is
+// drawn, and a change of them shows at once.
+TEST(FormColours, LightLabelsFollowTheSystemColours) {
+    const SystemAnswers answers({false, false});
+    TForm1 form;
+    ASSERT_FALSE(form.Create());
+    form.Show(SW_SHOWNOACTIVATE);
+    PumpMessages();
     const COLORREF old_text = GetSysColor(COLOR_WINDOWTEXT);
     constexpr COLORREF kLight = RGB(250, 250, 250);
-    // Told of a change of colours or settings, the window asks the system
-    // again whether high contrast is on (here it cannot be switched on, so a
-    // stale answer shows), and draws itself again when anything changed.
-    const bool system_high_contrast = SystemHighContrast();
-    for (const UINT message : {UINT{WM_SYSCOLORCHANGE}, UINT{WM_SETTINGCHANGE}}) {
-        SCOPED_TRACE(message == WM_SYSCOLORCHANGE ? "WM_SYSCOLORCHANGE" : "WM_SETTINGCHANGE");
-        form.SetHighContrast(!system_high_contrast);
-        SendMessageW(form.Handle(), message, SPI_SETHIGHCONTRAST, 0);
-        EXPECT_EQ(form.HighContrast(), system_high_contrast);
-        RECT update{};
-        EXPECT_TRUE(GetUpdateRect(form.Label8->Handle(), &update, FALSE)) << "nothing is drawn again";
-        PumpMessages();
-    }
-    {
-        SCOPED_TRACE("dark colours");
-        const SystemColours dark({COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_HOTLIGHT},
-                                 {kLight, RGB(32, 32, 40), RGB(255, 255, 0)});
-        ASSERT_TRUE(dark.Set());
-        ASSERT_EQ(GetSysColor(COLOR_WINDOWTEXT), kLight);
-        // The window is drawn again at once, in the new colours.
-        PumpMessages();
-        EXPECT_GT(PixelsOf(form.Label2->Handle(), kLight), 0) << "no text in the new colour";
-        EXPECT_EQ(PixelsOf(form.Label2->Handle(), old_text), 0) << "text left in the old colour";
-        check_all();
+    const SystemColours changed({COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_HOTLIGHT},
+                                {kLight, RGB(32, 32, 40), RGB(255, 255, 0)});
+    ASSERT_TRUE(changed.Set());
+    ASSERT_EQ(GetSysColor(COLOR_WINDOWTEXT), kLight);
+    PumpMessages();
+    EXPECT_GT(PixelsOf(form.Label2->Handle(), kLight), 0) << "no text in the new colour";
+    EXPECT_EQ(PixelsOf(form.Label2->Handle(), old_text), 0) << "text left in the old colour";
+    for (const bool high_contrast : {false, true}) {
+        SCOPED_TRACE(high_contrast ? "high contrast" : "no high contrast");
+        answer.high_contrast = high_contrast;
+        Announce(form.Handle(), WM_SETTINGCHANGE);
+        SendMessageW(form.Label8->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+        EXPECT_EQ(DrawnColours(*form.Label8).text, high_contrast ? RGB(255, 255, 0) : RGB(0, 0, 255));
+        SendMessageW(form.Label8->Handle(), WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(DrawnColours(*form.Label1).text, high_contrast ? kLight : RGB(255, 0, 0));
+        EXPECT_EQ(DrawnColours(*form.Label2).text, kLight);
+        EXPECT_EQ(DrawnColours(*form.Label2).background, RGB(32, 32, 40));
     }
 }
 
