@@ -51,7 +51,7 @@ case $command in
     wanted+=(debootstrap)
     skips[debootstrap]="the window tests under Wine 10 (a Debian 13 root) are skipped, and so are the 32-bit stages where this machine has no 32-bit Wine"
     ;;
-  release) required=("${build[@]}" python3 git) ;;
+  release) required=("${build[@]}" python3 git osslsigncode openssl python3-jsonschema python3-yaml) ;;
   bench) required=("${build[@]}" g++ libbenchmark-dev "${wine_pkgs[@]}" "${fonts[@]}" xvfb x11-utils python3) ;;
 esac
 
