@@ -247,7 +247,7 @@ tool_of() { sed -n "s/^$2=//p" "build/release/$1/build-tools.txt"; }
   echo "zip: $(/usr/bin/python3 -c 'import sys, zlib; print(f"python {sys.version.split()[0]} zipfile, zlib {zlib.ZLIB_VERSION}")') [$(package_of /usr/bin/python3)]"
   if [ -n "$sign_key" ]; then
     signer=$(tools/signer-fingerprint.py "dist/convert-$version-win32.exe.pem" --cert build/release/signer.pem)
-    echo "osslsigncode: $(osslsigncode --version | head -n1) [$(package_of "$(command -v osslsigncode)")]"
+    echo "osslsigncode: $(osslsigncode --version | head -n1 | sed "s/,.*//") [$(package_of "$(command -v osslsigncode)")]"
     echo "signature: Authenticode, SHA-256, signing time = source-date-epoch, timestamp: ${timestamp:-none}"
     echo "signer certificate: $(openssl x509 -in build/release/signer.pem -noout -subject -nameopt RFC2253 | sed 's/^subject=//')"
     echo "signer certificate SHA-256: $signer"
