@@ -7,11 +7,12 @@
 #   - the round trip both ways, byte for byte: signed less its signature is the
 #     unsigned program, unsigned plus its .pem is the signed one; signing again
 #     gives the same bytes;
-#   - tools/verify-release.sh passes it (rebuilding in another fresh clone), and
+#   - tools/verify-release.sh (the clone's) passes it, rebuilding in another fresh clone, and
 #     fails every tampered copy in the table below, each remade to look whole
 #     where the fault allows (zip, manifests, SHA256SUMS).
 # Exit 77: not a git checkout with a commit.
-set -euo pipefail
+set -eEuo pipefail
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 tools/deps.sh release
 if ! git rev-parse --verify -q HEAD >/dev/null 2>&1; then
@@ -149,7 +150,7 @@ for arch in win32 win64; do
 done
 
 verify_start=$SECONDS
-if tools/verify-release.sh "$dist" --ca "$pki/ca.pem" >"$work/verify.log" 2>&1; then
+if "$one/tools/verify-release.sh" "$dist" --ca "$pki/ca.pem" >"$work/verify.log" 2>&1; then
   pass "tools/verify-release.sh passes the signed release (rebuilt in a fresh clone) in $((SECONDS - verify_start)) s"
 else
   bad "tools/verify-release.sh fails the signed release:"
@@ -181,6 +182,7 @@ changed_byte() {
 changed_byte_resigned() {  # a valid signature by the right key over a program not built from the commit
   one_byte_changed "$win32_unsigned" "$work/changed-unsigned.exe"
   sign_program "$pki/signer.p12" "$work/changed-unsigned.exe" "$work/changed-signed.exe"
+  rm "$copy/$pem32"
   osslsigncode extract-signature -pem -in "$work/changed-signed.exe" -out "$copy/$pem32" >/dev/null
   remake_zip win32 "$work/changed-signed.exe"
   remake_manifests
@@ -188,6 +190,7 @@ changed_byte_resigned() {  # a valid signature by the right key over a program n
 }
 other_signer() {
   sign_program "$pki/other.p12" "$win32_unsigned" "$work/other-signed.exe"
+  rm "$copy/$pem32"
   osslsigncode extract-signature -pem -in "$work/other-signed.exe" -out "$copy/$pem32" >/dev/null
   remake_zip win32 "$work/other-signed.exe"
   remake_manifests
@@ -237,7 +240,7 @@ for row in "${tampered[@]}"; do
   )
   rc=0
   # The rebuild of the commit is the one just verified: taken from the release's build folder.
-  tools/verify-release.sh "$copy" --ca "$pki/ca.pem" --rebuilt "$one/build/release" >"$work/tampered.log" 2>&1 || rc=$?
+  "$one/tools/verify-release.sh" "$copy" --ca "$pki/ca.pem" --rebuilt "$one/build/release" >"$work/tampered.log" 2>&1 || rc=$?
   if [ $rc -eq 1 ] && grep -qF -- "$message" "$work/tampered.log"; then
     pass "tampered ($change): $(grep -m1 -F -- "$message" "$work/tampered.log" | sed 's/^FAIL:* *//')"
     refused=$((refused + 1))
