@@ -128,10 +128,14 @@ for arch in "${arches[@]}"; do
   [ -f "$unsigned" ] || fail "no rebuilt program $unsigned"
   if [ -n "$signed" ]; then
     pem=$dist/convert-$version-$arch.exe.pem
-    osslsigncode attach-signature -sigin "$pem" ${ca:+-CAfile "$ca"} -in "$unsigned" -out "$work/$arch/attached.exe" \
-      >"$work/$arch/attach.log" 2>&1 || { sed 's/^/    /' "$work/$arch/attach.log" >&2; fail "$arch: cannot attach $(basename "$pem") to the rebuilt program"; }
-    cmp -s "$work/$arch/attached.exe" "$work/$arch/published.exe" ||
+    # attach-signature checks the signature over the program it attaches to:
+    # over a program other than the signed one, it fails with a digest mismatch.
+    if ! osslsigncode attach-signature -sigin "$pem" ${ca:+-CAfile "$ca"} -in "$unsigned" -out "$work/$arch/attached.exe" \
+        >"$work/$arch/attach.log" 2>&1 ||
+       ! cmp -s "$work/$arch/attached.exe" "$work/$arch/published.exe"; then
+      grep -E -i 'mismatch|error|fail' "$work/$arch/attach.log" | sed 's/^ */    osslsigncode: /' >&2 || true
       fail "$arch: the rebuilt program plus $(basename "$pem") is not the published convert.exe: it was not built from $commit"
+    fi
     ok "$arch: the rebuilt program plus its signature is the published convert.exe, byte for byte"
   else
     cmp -s "$unsigned" "$work/$arch/published.exe" ||
