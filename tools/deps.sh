@@ -60,7 +60,7 @@ case $command in
       skips[qemu-user-static]="the 32-bit build's tests (unit tests, reference slice, window end to end) are skipped"
     fi
     ;;
-  release) required=("${build[@]}" python3 git) ;;
+  release) required=("${build[@]}" python3 git osslsigncode openssl python3-jsonschema python3-yaml) ;;
   bench) required=("${build[@]}" g++ libbenchmark-dev "${wine_pkgs[@]}" "${fonts[@]}" xvfb x11-utils python3) ;;
 esac
 as_if no-host-wine && wanted=("${wanted[@]/wine32:i386}")
