@@ -139,3 +139,4 @@ case $WINE32_WAY in
     ;;
 esac
 stage "release built twice and compared" --optional tools/release.sh --check
+stage "release signed, verified and tampered with" --optional tests/release/signing-test.sh
