@@ -10,9 +10,9 @@ TOOLS = pathlib.Path(__file__).resolve().parents[2] / "tools"
 
 
 def load(name):
-    spec = importlib.util.spec_from_file_location(name.replace("-", "_"), TOOLS / f"{name}.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location(name.replace("-", "_"), TOOLS / f"{name}.py")
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
