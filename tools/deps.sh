@@ -141,6 +141,21 @@ fi
 can_install() {
   "${apt[@]}" install --simulate "$@" >"$log" 2>&1 && ! grep -qE '^Remv |will be DOWNGRADED' "$log"
 }
+# From apt's list of unmet dependencies, the lines that concern PACKAGE:
+# its own, else those of its architecture's packages (a foreign package
+# fails on its libraries of that architecture), else the first ones. apt
+# lists every broken package it met, the installed ones too.
+unmet_reason() {
+  local block lines arch
+  block=$(sed -n '/unmet dependencies:/,/^E:/p' | grep -v 'unmet dependencies:\|^E:' | grep -E '^ +[^ ]+ : ')
+  lines=$(grep -F " $1 : " <<<"$block")
+  if [ -z "$lines" ] && [[ $1 == *:* ]]; then
+    arch=${1##*:}
+    lines=$(grep -E "^ +[^ ]+:$arch : " <<<"$block")
+  fi
+  [ -n "$lines" ] || lines=$block
+  head -n 3 <<<"$lines" | sed 's/^ *//' | tr '\n' ';' | sed 's/;$//'
+}
 # Why PACKAGE cannot be installed, from a dry run of it alone: the lines of
 # apt's answer about it and what it depends on, else its error.
 why_not() {
@@ -149,9 +164,8 @@ why_not() {
     echo "it would remove $(grep '^Remv ' "$log" | awk '{ print $2 }' | head -n 5 | tr '\n' ' ')"
   elif grep -q 'will be DOWNGRADED' "$log"; then
     echo "it would downgrade $(sed -n '/will be DOWNGRADED/{n;p}' "$log" | sed 's/^ *//')"
-  elif grep -q '^ ' "$log"; then
-    sed -n '/unmet dependencies:/,/^E:/p' "$log" | grep -v 'unmet dependencies:\|^E:' | head -n 3 | sed 's/^ *//' |
-      tr '\n' ';' | sed 's/;$//'
+  elif grep -q 'unmet dependencies:' "$log"; then
+    unmet_reason "$1" <"$log"
   else
     grep -m1 '^E:' "$log" || tail -n 1 "$log"
   fi
