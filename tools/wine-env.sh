@@ -29,6 +29,11 @@ as_if() { [ "${CONVERT_32BIT_AS_IF:-}" = "$1" ]; }
 # which does not count: far too slow for the window tests.
 kernel_runs_32bit() {
   as_if no-kernel && return 1
+  # The registrations are the whole machine's, but are seen only where
+  # binfmt_misc is mounted (a chroot may lack it): mounted here if need be.
+  if [ ! -e /proc/sys/fs/binfmt_misc/status ] && [ "$(id -u)" -eq 0 ]; then
+    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null
+  fi
   grep -qs '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null && return 1
   local probe rc=0
   probe=$(mktemp "${TMPDIR:-/tmp}/i386-probe.XXXXXX") || return 1

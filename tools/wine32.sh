@@ -95,9 +95,11 @@ wine32_decide() {
     [ "$rc" -eq 77 ] && return 77
     return 1
   fi
-  if [ -n "$native" ] && wine32_in_root /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  # Natively only if no emulation was registered meanwhile (by a run in
+  # another checkout): its answer would be qemu's.
+  if [ -n "$native" ] && wine32_in_root /usr/lib/wine/wine --version >/dev/null 2>&1 && kernel_runs_32bit; then
     WINE32_WAY=root WINE32_WHY="the 32-bit Wine of the Debian 12 root $wine32_root, natively"
-  elif [ -z "$native" ] && wine32_in_root /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  elif { [ -z "$native" ] || qemu_register; } && wine32_in_root /usr/lib/wine/wine --version >/dev/null 2>&1; then
     WINE32_WAY=root-qemu WINE32_WHY="the 32-bit Wine of the Debian 12 root $wine32_root, through qemu (this kernel runs no 32-bit code)"
   else
     WINE32_WHY="the 32-bit Wine of the Debian 12 root $wine32_root does not start"
