@@ -27,22 +27,21 @@ case "$(uname -s)" in
     ;;
 esac
 
-tools/deps.sh run
-source tools/wine-env.sh
-source tools/xvfb.sh
+tools/env/deps.sh run
+source tools/env/wine.sh
 
 # The 32-bit program is the one we ship; where this machine's own 32-bit
 # Wine does not run, its 64-bit build stands in, or with --shipped the
-# 32-bit Wine that tools/wine32.sh finds.
+# 32-bit Wine that tools/env/wine32.sh finds.
 way=""
 if can_run_32bit; then
   arch=win32
 elif [ -n "$shipped" ]; then
   arch=win32
-  tools/deps.sh shipped
-  source tools/wine32.sh
+  tools/env/deps.sh shipped
+  source tools/env/wine32.sh
   rc=0
-  tools/wine32.sh build/wine32-way || rc=$?
+  tools/env/wine32.sh build/wine32-way || rc=$?
   source build/wine32-way
   [ "$rc" -eq 0 ] || { echo "FAIL: no 32-bit Wine to open the shipped program with: $WINE32_WHY" >&2; exit 1; }
   way=$WINE32_WAY
@@ -61,7 +60,7 @@ wait_seconds=60
 case $way in
   "" | host)
     start() {
-      tools/wine-prefix.sh "$prefix" "$arch" >/dev/null
+      tools/env/wine-prefix.sh "$prefix" "$arch" >/dev/null
       wine_env "$prefix" "$arch"
       on_exit "stop_wine_server '$prefix'"
       "$WINE" "$exe" >/dev/null 2>&1 &
@@ -75,7 +74,7 @@ case $way in
         on_exit qemu_unregister
       fi
       # Through qemu, the 64-bit Wine with its 32-bit half, as the 32-bit
-      # tests run it (tools/i686-tests-qemu.sh, whose prefix this is): only
+      # tests run it (tools/stages/qemu.sh, whose prefix this is): only
       # the program itself is emulated, Wine's own services run natively.
       local pfx=$prefix pfx_arch=win32
       if [[ $way == *-qemu ]]; then
@@ -84,7 +83,7 @@ case $way in
         [ -f "$pfx/.convert-ready" ] || wait_seconds=600
       fi
       prefix=$pfx
-      local inner="tools/wine-prefix.sh '$pfx' $pfx_arch >/dev/null && exec tools/wine-run.sh '$pfx' $pfx_arch '$exe'"
+      local inner="tools/env/wine-prefix.sh '$pfx' $pfx_arch >/dev/null && exec tools/env/wine-run.sh '$pfx' $pfx_arch '$exe'"
       if [[ $way == root* ]]; then
         "${wine32_root_run[@]}" bash -c "$inner" >/dev/null 2>&1 &
       else

@@ -5,8 +5,7 @@
 # test that skipped itself, with its reason.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
-source tools/on-exit.sh
-source tools/wine-env.sh
+source tools/env/wine.sh
 
 # One run at a time in a checkout: two would share build folders, Wine
 # servers and virtual desktops.
@@ -56,7 +55,7 @@ stage() {
   rc=${PIPESTATUS[0]}
   set -e
   local took=$((SECONDS - start)) line
-  while IFS= read -r line; do skipped_tests+=("$line"); done < <(tools/skipped-tests.py "$log" build/*/ctest-junit.xml)
+  while IFS= read -r line; do skipped_tests+=("$line"); done < <(tools/stages/skipped-tests.py "$log" build/*/ctest-junit.xml)
   if [ $rc -eq 0 ]; then
     # A stage may close with a line of its own figures ("passed: ...").
     local note
@@ -83,36 +82,35 @@ build_all() {
   done
 }
 wine8_tests() {
-  tools/wine-prefix.sh build/win64/wineprefix win64 >/dev/null
+  tools/env/wine-prefix.sh build/win64/wineprefix win64 >/dev/null
   ctest --preset win64
 }
 # The whole win32 test set on the shipped program, under this machine's
 # 32-bit Wine or inside the Debian 12 root that has one.
 wine32_tests() {
-  tools/wine-prefix.sh build/win32/wineprefix win32 >/dev/null
+  tools/env/wine-prefix.sh build/win32/wineprefix win32 >/dev/null
   CONVERT_E2E_MACHINE=i386 ctest --preset win32
 }
 wine32_tests_in_root() {
-  source tools/wine32.sh
-  wine32_in_root bash -c 'tools/wine-prefix.sh build/win32/wineprefix win32 >/dev/null &&
+  source tools/env/wine32.sh
+  wine32_in_root bash -c 'tools/env/wine-prefix.sh build/win32/wineprefix win32 >/dev/null &&
                           CONVERT_E2E_MACHINE=i386 ctest --preset win32'
 }
 
-stage "set-up (Debian packages)" tools/deps.sh test
+stage "set-up (Debian packages)" tools/env/deps.sh test
 stage "the readers of test output this run reports from" python3 tests/tools/log_readers_test.py
-source tools/xvfb.sh
 start_private_display
 stage "build: native, win32, win64" build_all
 stage "unit tests and reference sweep (native)" ctest --preset native
-stage "AddressSanitizer, UBSan, fuzzing" tools/check-sanitizers.sh
-stage "PE check of both programs" tools/pe-check.py build/win32/app/convert.exe build/win64/app/convert.exe
+stage "AddressSanitizer, UBSan, fuzzing" tools/sanitizers.sh
+stage "PE check of both programs" tools/release/pe-check.py build/win32/app/convert.exe build/win64/app/convert.exe
 stage "win64 tests under Wine 8" wine8_tests
-stage "win64 window tests under Wine 10" --optional bash tools/wine10-tests.sh
+stage "win64 window tests under Wine 10" --optional bash tools/stages/wine10.sh
 
 # Which 32-bit Wine runs the shipped program, decided once here from what
 # starts; every 32-bit stage below follows it.
 rm -f build/wine32-way
-stage "32-bit Wine for the shipped program" --optional tools/wine32.sh build/wine32-way
+stage "32-bit Wine for the shipped program" --optional tools/env/wine32.sh build/wine32-way
 source build/wine32-way
 export CONVERT_WINE32_WAY=$WINE32_WAY
 qemu_stages=("win32 unit tests and reference slice under Wine through qemu"
@@ -128,8 +126,8 @@ case $WINE32_WAY in
     ;;
   host-qemu | root-qemu)
     skip "win32 tests natively (the shipped program)" "this kernel runs no 32-bit code; they run through qemu below"
-    stage "${qemu_stages[0]}" tools/i686-tests-qemu.sh
-    stage "${qemu_stages[1]}" tools/i686-tests-qemu.sh --e2e
+    stage "${qemu_stages[0]}" tools/stages/qemu.sh
+    stage "${qemu_stages[1]}" tools/stages/qemu.sh --e2e
     # The shipped program's size needs no Wine.
     stage "size guard of the shipped program" ctest --preset win32 -R '^size_guard$'
     ;;
@@ -138,5 +136,5 @@ case $WINE32_WAY in
     stage "size guard of the shipped program" ctest --preset win32 -R '^size_guard$'
     ;;
 esac
-stage "release built twice and compared" --optional tools/release.sh --check
+stage "release built twice and compared" --optional tools/release/release.sh --check
 stage "release signed, verified and tampered with" --optional tests/release/signing-test.sh

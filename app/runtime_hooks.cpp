@@ -2,7 +2,7 @@
 // the shipped .exe carries only what it uses. The program is built without
 // exceptions: what the runtime would throw ends the program here, after the
 // application's error box has said why, and neither the unwinder nor the
-// runtime's exception support is linked (tools/size-report.sh shows what
+// runtime's exception support is linked (bench/size-report.py shows what
 // each library object weighs).
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 # ---- Size of the shipped program (Windows builds) ---------------------------
 # Most of a static MinGW-w64 .exe is what the C++ runtime brings in, not our
-# code: tools/size-report.sh prints the bytes each library and object takes,
+# code: bench/size-report.py prints the bytes each library and object takes,
 # from the map file written next to the program. Applied to the program's
 # libraries and executable; the tests link the same libraries, and their own
 # code keeps the plain Release flags.
@@ -21,7 +21,7 @@ endfunction()
 # (about 32 KB of the 32-bit program, there only because the exception
 # runtime takes locks and keeps per-thread data). Everything is still compiled with the posix model, whose std::thread
 # the tests use; the program itself uses no threads, so no object of it
-# refers to the thread library (tools/size-report.sh would show it).
+# refers to the thread library (bench/size-report.py would show it).
 if(MINGW)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-libgcc-file-name
                   OUTPUT_VARIABLE convert_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -32,7 +32,7 @@ if(MINGW)
     set(CONVERT_WIN32_RUNTIME_DIR "${convert_win32_runtime_dir}")
   else()
     message(WARNING "No win32-thread-model runtime beside ${convert_runtime_dir} "
-                    "(tools/deps.sh installs it): the program links winpthread.")
+                    "(tools/env/deps.sh installs it): the program links winpthread.")
   endif()
 endif()
 

@@ -5,7 +5,7 @@
 # - ASLR with the relocations kept (without .reloc DYNAMIC_BASE does nothing),
 #   DEP and terminal-server aware; 64-bit images also get high-entropy ASLR.
 # - No build paths in the binaries. The link timestamp is taken from
-#   SOURCE_DATE_EPOCH when it is set (tools/release.sh sets it to the commit
+#   SOURCE_DATE_EPOCH when it is set (tools/release/release.sh sets it to the commit
 #   time); the PE checksum follows from the bytes, so it is as reproducible.
 if(NOT WIN32)
   return()
@@ -21,6 +21,6 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_link_options(-Wl,--high-entropy-va)
 endif()
 
-# The tools this build uses, for tools/release.sh to name in BUILDINFO.
+# The tools this build uses, for tools/release/release.sh to name in BUILDINFO.
 file(WRITE "${CMAKE_BINARY_DIR}/build-tools.txt"
      "cxx=${CMAKE_CXX_COMPILER}\nrc=${CMAKE_RC_COMPILER}\nar=${CMAKE_AR}\ncmake=${CMAKE_COMMAND}\n")

@@ -14,9 +14,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 size=--full
 if [ "${1:-}" = --short ]; then size=; shift; fi
 
-tools/deps.sh test
-source tools/xvfb.sh
-source tools/wine-env.sh
+tools/env/deps.sh test
+source tools/env/wine.sh
 start_private_display
 
 # The shipped 32-bit program where this machine can run it, else the 64-bit build.
@@ -29,5 +28,5 @@ cmake --build --preset "$preset" --target convert_stress
 # Not exec: the display and the Wine server are stopped when this script ends.
 prefix=build/$preset/wineprefix-soak
 on_exit "stop_wine_server '$prefix'"
-tools/wine-run.sh "$prefix" "$preset" "build/$preset/tests/stress/convert_stress.exe" \
+tools/env/wine-run.sh "$prefix" "$preset" "build/$preset/tests/stress/convert_stress.exe" \
   --gtest_filter=Soak.* $size "$@"

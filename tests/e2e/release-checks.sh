@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Release checks of the real program under Wine, each against the bare window
-# program (tools/startup/minimal_window.exe) run the same way:
+# program (bench/startup/minimal_window.exe) run the same way:
 #   release-checks.sh planting|trace BUILD_DIR ARCH CONVERT MINIMAL SESSION PLANTED_DLL URL_RECORDER
 # planting: stand-ins (PLANTED_DLL, which only records its load) under the
 #   usual non-KnownDLL names sit beside each program, and Wine is told to
@@ -17,9 +17,9 @@ set -euo pipefail
 mode=$1 build=$2 arch=$3 convert=$4 minimal=$5 session=$6 planted=$7 recorder=$8
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 tools=$here/../../tools
-source "$tools/wine-env.sh"
+source "$tools/env/wine.sh"
 prefix=$build/wineprefix-release
-"$tools/wine-prefix.sh" "$prefix" "$arch" >/dev/null
+"$tools/env/wine-prefix.sh" "$prefix" "$arch" >/dev/null
 wine_env "$prefix" "$arch"
 
 work=$build/release-checks/$mode

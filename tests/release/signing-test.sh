@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
 # The signed release of the checked-out commit, end to end, with a CA and
 # code-signing certificates made for this run only (no key is committed):
-#   - tools/release.sh refuses bad options and keys before building anything;
+#   - tools/release/release.sh refuses bad options and keys before building anything;
 #   - a signed release with manifests, in a fresh clone; both programs verify
 #     against the test CA (and not against the system's certificates);
 #   - the round trip both ways, byte for byte: signed less its signature is the
 #     unsigned program, unsigned plus its .pem is the signed one; signing again
 #     gives the same bytes;
-#   - tools/verify-release.sh (the clone's) passes it, rebuilding in another fresh clone, and
+#   - tools/release/verify.sh (the clone's) passes it, rebuilding in another fresh clone, and
 #     fails every tampered copy in the table below, each remade to look whole
 #     where the fault allows (zip, manifests, SHA256SUMS).
 # Exit 77: not a git checkout with a commit.
 set -eEuo pipefail
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
-tools/deps.sh release
+tools/env/deps.sh release
 if ! git rev-parse --verify -q HEAD >/dev/null 2>&1; then
   echo "skipped: not a git checkout with a commit (a release is made from a commit)"
   exit 77
@@ -97,12 +97,12 @@ for row in "${refusals[@]}"; do
   IFS='|' read -r args pw message <<<"$row"
   rc=0
   # shellcheck disable=SC2086 # the options are words
-  (cd "$work/refused" && CONVERT_SIGN_PASSWORD=$pw tools/release.sh $args) >"$work/refused.log" 2>&1 || rc=$?
+  (cd "$work/refused" && CONVERT_SIGN_PASSWORD=$pw tools/release/release.sh $args) >"$work/refused.log" 2>&1 || rc=$?
   if [ $rc -eq 2 ] && grep -qF -- "$message" "$work/refused.log" && grep -q '^usage: ' "$work/refused.log" &&
      [ ! -e "$work/refused/build" ] && [ ! -e "$work/refused/dist" ]; then
     pass "refused before building: $args ($message)"
   else
-    bad "tools/release.sh $args: exit $rc, want 2 with \"$message\" and a usage line, nothing built:"
+    bad "tools/release/release.sh $args: exit $rc, want 2 with \"$message\" and a usage line, nothing built:"
     sed 's/^/    /' "$work/refused.log"
   fi
 done
@@ -112,10 +112,10 @@ base=https://downloads.chengyanshe.example/convert/1.0.0
 one=$work/one/convert
 clone "$one"
 sign_start=$SECONDS
-if ! (cd "$one" && CONVERT_SIGN_PASSWORD=$password tools/release.sh --sign "$pki/signer.p12" --url "$base") \
+if ! (cd "$one" && CONVERT_SIGN_PASSWORD=$password tools/release/release.sh --sign "$pki/signer.p12" --url "$base") \
     >"$work/release.log" 2>&1; then
   cat "$work/release.log"
-  echo "FAIL: tools/release.sh --sign failed"
+  echo "FAIL: tools/release/release.sh --sign failed"
   exit 1
 fi
 sign_took=$((SECONDS - sign_start))
@@ -129,8 +129,8 @@ grep -qx "signer certificate SHA-256: $fingerprint" "$dist/BUILDINFO" && grep -q
 
 zip_program() { /usr/bin/python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("convert.exe"))' "$1"; }
 sign_program() {  # KEY IN OUT
-  osslsigncode sign -pkcs12 "$1" -readpass /dev/fd/3 -h sha256 -n "$(tools/make-manifests.py --field locale.en-US.name)" \
-    -i "$(tools/make-manifests.py --field homepage)" -time "$epoch" -in "$2" -out "$3" 3< <(printf %s "$password") >/dev/null
+  osslsigncode sign -pkcs12 "$1" -readpass /dev/fd/3 -h sha256 -n "$(tools/release/make-manifests.py --field locale.en-US.name)" \
+    -i "$(tools/release/make-manifests.py --field homepage)" -time "$epoch" -in "$2" -out "$3" 3< <(printf %s "$password") >/dev/null
 }
 for arch in win32 win64; do
   unsigned=$one/build/release/$arch/app/convert.exe signed=$work/$arch-signed.exe pem=$dist/convert-$version-$arch.exe.pem
@@ -150,20 +150,20 @@ for arch in win32 win64; do
 done
 
 verify_start=$SECONDS
-if "$one/tools/verify-release.sh" "$dist" --ca "$pki/ca.pem" >"$work/verify.log" 2>&1; then
-  pass "tools/verify-release.sh passes the signed release (rebuilt in a fresh clone) in $((SECONDS - verify_start)) s"
+if "$one/tools/release/verify.sh" "$dist" --ca "$pki/ca.pem" >"$work/verify.log" 2>&1; then
+  pass "tools/release/verify.sh passes the signed release (rebuilt in a fresh clone) in $((SECONDS - verify_start)) s"
 else
-  bad "tools/verify-release.sh fails the signed release:"
+  bad "tools/release/verify.sh fails the signed release:"
   sed 's/^/    /' "$work/verify.log"
 fi
 verify_took=$((SECONDS - verify_start))
 
 # ---- Tampered copies. Each starts from the signed dist/, is changed by its
-# function (in $copy), and must fail tools/verify-release.sh with its message.
+# function (in $copy), and must fail tools/release/verify.sh with its message.
 remake_zip() {  # ARCH PROGRAM
-  tools/make-zip.py "$copy/convert-$version-$1.zip" "$epoch" convert.exe="$2" README.md=README.md LICENSE=LICENSE
+  tools/release/make-zip.py "$copy/convert-$version-$1.zip" "$epoch" convert.exe="$2" README.md=README.md LICENSE=LICENSE
 }
-remake_manifests() { tools/make-manifests.py "$copy" "$base" "$version" "$epoch"; }
+remake_manifests() { tools/release/make-manifests.py "$copy" "$base" "$version" "$epoch"; }
 remake_sums() { (cd "$copy" && files_of . | grep -vx SHA256SUMS | xargs -d '\n' sha256sum >SHA256SUMS); }
 one_byte_changed() {  # IN OUT: one byte of the code changed
   /usr/bin/python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); d[0x600] ^= 1; open(sys.argv[2], "wb").write(d)' "$1" "$2"
@@ -240,7 +240,7 @@ for row in "${tampered[@]}"; do
   )
   rc=0
   # The rebuild of the commit is the one just verified: taken from the release's build folder.
-  "$one/tools/verify-release.sh" "$copy" --ca "$pki/ca.pem" --rebuilt "$one/build/release" >"$work/tampered.log" 2>&1 || rc=$?
+  "$one/tools/release/verify.sh" "$copy" --ca "$pki/ca.pem" --rebuilt "$one/build/release" >"$work/tampered.log" 2>&1 || rc=$?
   if [ $rc -eq 1 ] && grep -qF -- "$message" "$work/tampered.log"; then
     pass "tampered ($change): $(grep -m1 -F -- "$message" "$work/tampered.log" | sed 's/^FAIL:* *//')"
     refused=$((refused + 1))

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """The readers of test output that decide what ./test.sh reports: which tests
-skipped (tools/skipped-tests.py) and whether a failed walk under qemu earns a
-rerun (tools/emulator-fault.py)."""
+skipped (tools/stages/skipped-tests.py) and whether a failed walk under qemu earns a
+rerun (tools/stages/emulator-fault.py)."""
 import importlib.util
 import pathlib
 import unittest
 
-TOOLS = pathlib.Path(__file__).resolve().parents[2] / "tools"
+TOOLS = pathlib.Path(__file__).resolve().parents[2] / "tools" / "stages"
 
 
 def load(name):

@@ -3,19 +3,19 @@
 # environments this machine's own Debian cannot give (Wine 10; 32-bit Wine
 # where the host's cannot be installed). Needs root.
 #
-#   tools/debian-root.sh make ROOT SUITE ARCHS PACKAGE...
+#   tools/env/debian-root.sh make ROOT SUITE ARCHS PACKAGE...
 #       ARCHS: comma-separated, the first the root's own (amd64,i386).
 #       Prints ROOT when it is ready. A root is kept behind a stamp that
 #       names the suite, the architectures and the packages: a change to
 #       any of them, or a run cut short, makes it again.
-#   tools/debian-root.sh run ROOT [--bind DIR[:ro]]... [--env NAME]... -- COMMAND...
+#   tools/env/debian-root.sh run ROOT [--bind DIR[:ro]]... [--env NAME]... -- COMMAND...
 #       Runs COMMAND in the root with /proc, /dev, the X socket folder and
 #       each DIR mounted at the same path, in a clean environment (PATH,
 #       HOME, LANG=C.UTF-8 and each NAME from this environment), from the
 #       current folder. Every mount and every process of the root is gone
 #       again when it returns, however it ends; its exit status is
 #       COMMAND's.
-#   tools/debian-root.sh mirror SUITE
+#   tools/env/debian-root.sh mirror SUITE
 #       Prints the Debian mirror the roots are made from.
 #
 # The mirror is this machine's own, read from its apt sources (the first
@@ -183,7 +183,7 @@ make_root() {
 run_in_root() {
   root=$(realpath -m "${1:?}")
   shift
-  [ -f "$root/.convert-root" ] || fail "$root is not a root made by tools/debian-root.sh make"
+  [ -f "$root/.convert-root" ] || fail "$root is not a root made by tools/env/debian-root.sh make"
   [ "$(id -u)" -eq 0 ] || skip "entering a Debian root needs root (mount, chroot)"
   local binds=() envs=(PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8)
   while [ $# -gt 0 ]; do

@@ -3,7 +3,7 @@
 Authenticode signature (osslsigncode extract-signature -pem), in openssl's
 form (AB:CD:...):
 
-  tools/signer-fingerprint.py SIG.pem [--cert OUT.pem]
+  tools/release/signer-fingerprint.py SIG.pem [--cert OUT.pem]
 
 A signature carries its whole chain; the signer is the certificate whose
 issuer and serial number the signature's SignerInfo names, not simply the

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Bytes an executable takes from each library and object, from a GNU ld map.
+"""What the shipped .exe is made of: builds the program of a Windows preset
+(win32, the shipped 32-bit build, by default) and prints its stripped size and
+the bytes it takes from each library and object, largest first, read from the
+linker's map file (app/convert.map beside the program).
 
-    size_report.py MAP [TOP]
+    bench/size-report.py [PRESET] [TOP]     (default: win32 20)
+    bench/size-report.py --map FILE [TOP]   (a map file of any build)
 
 Counts the input sections placed in the image's loaded sections (.bss and
 debug sections excluded: they take no room in a stripped file) and prints
@@ -9,7 +13,9 @@ them by library, then by library member or object file, largest first.
 """
 import collections
 import os
+import pathlib
 import re
+import subprocess
 import sys
 
 LOADED = re.compile(r"^\.(text|data|rdata|eh_frame|pdata|xdata|idata|CRT|tls|rsrc|reloc|edata)\b")
@@ -27,9 +33,8 @@ def owner(path):
     return os.path.basename(path), os.path.basename(path)
 
 
-def main():
-    lines = open(sys.argv[1], encoding="utf-8", errors="replace").read().split("\n")
-    top = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+def report(map_file, top):
+    lines = open(map_file, encoding="utf-8", errors="replace").read().split("\n")
     start = next(i for i, l in enumerate(lines) if l.startswith("Linker script and memory map"))
     by_lib = collections.Counter()
     by_obj = collections.Counter()
@@ -71,5 +76,20 @@ def main():
         print(f"{size:8d}  {member}" + ("" if lib == member else f"  [{lib}]"))
 
 
+def main(args):
+    if args[:1] == ["--map"]:
+        report(args[1], int(args[2]) if len(args) > 2 else 20)
+        return
+    preset = args[0] if args else "win32"
+    top = int(args[1]) if len(args) > 1 else 20
+    root = pathlib.Path(__file__).resolve().parents[1]
+    subprocess.run(["cmake", "--preset", preset], cwd=root, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", "--preset", preset, "--target", "convert"], cwd=root, check=True,
+                   stdout=subprocess.DEVNULL)
+    exe = root / "build" / preset / "app" / "convert.exe"
+    print(f"build/{preset}/app/convert.exe: {exe.stat().st_size} bytes stripped\n")
+    report(exe.with_name("convert.map"), top)
+
+
 if __name__ == "__main__":
-    main()
+    main(sys.argv[1:])

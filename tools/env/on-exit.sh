@@ -17,16 +17,3 @@ run_on_exit() {
   ON_EXIT_CMDS=()
 }
 
-# Ends the Wine server of a prefix, and with it every program still running
-# in it (a test that timed out leaves its convert.exe behind).
-stop_wine_server() {
-  local server=wineserver
-  [ -x /usr/lib/wine/wineserver ] && server=/usr/lib/wine/wineserver
-  [ -d "$1/drive_c" ] && command -v "$server" >/dev/null || return 0
-  WINEPREFIX=$(realpath "$1") "$server" -k 2>/dev/null || true
-}
-# The same for every prefix in a build folder and its subfolders.
-stop_wine_servers() {
-  local prefix
-  for prefix in "$1"/wineprefix* "$1"/*/wineprefix*; do stop_wine_server "$prefix"; done
-}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs from Debian what one command needs and is missing, and nothing
-# more: tools/deps.sh run|shipped|test|release|bench. Quick when everything is there.
+# more: tools/env/deps.sh run|shipped|test|release|bench. Quick when everything is there.
 # Needs root (or sudo) only when something is missing.
 #
 # A package is required (the command cannot work without it) or wanted (one
@@ -9,11 +9,11 @@
 # the set-up: the install decides whether what is needed can still be had.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/wine-env.sh"
+source "$here/wine.sh"
 
 command=${1:-}
 case $command in run | shipped | test | release | bench) ;; *)
-  echo "usage: tools/deps.sh run|shipped|test|release|bench" >&2
+  echo "usage: tools/env/deps.sh run|shipped|test|release|bench" >&2
   exit 2
   ;;
 esac
@@ -29,7 +29,7 @@ declare -A skips=()  # wanted package -> what is skipped without it
 # The shipped 32-bit program wants this machine's own 32-bit Wine, where it
 # installs with nothing removed or downgraded; without it the 64-bit build
 # stands in for ./run.sh, and ./test.sh takes its 32-bit Wine from a Debian
-# 12 root (tools/wine32.sh decides which, from what starts).
+# 12 root (tools/env/wine32.sh decides which, from what starts).
 wine_pkgs=(wine wine64)
 case $command in
   run)
@@ -71,7 +71,7 @@ installed() {
 
 # A wanted package that could not be installed is not tried again for a
 # while (each try costs an index update): its name and the time, here.
-refused_file=$here/../build/.deps-refused
+refused_file=$here/../../build/.deps-refused
 retry_after=$((6 * 3600))
 recently_refused() {
   [ -f "$refused_file" ] &&
@@ -91,7 +91,7 @@ for p in "${wanted[@]}"; do
   if recently_refused "$p"; then not_retried+=("$p"); else missing_wanted+=("$p"); fi
 done
 for p in "${not_retried[@]}"; do
-  echo "tools/deps.sh: $p could not be installed within the last $((retry_after / 3600)) hours; not tried again"
+  echo "tools/env/deps.sh: $p could not be installed within the last $((retry_after / 3600)) hours; not tried again"
   echo "    (rm $refused_file to try now). Without it: ${skips[$p]}"
 done
 [ $((${#missing_required[@]} + ${#missing_wanted[@]})) -eq 0 ] && exit 0
@@ -99,7 +99,7 @@ done
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo >/dev/null; then
-    echo "tools/deps.sh: missing ${missing_required[*]} ${missing_wanted[*]}; installing needs root or sudo" >&2
+    echo "tools/env/deps.sh: missing ${missing_required[*]} ${missing_wanted[*]}; installing needs root or sudo" >&2
     [ ${#missing_required[@]} -eq 0 ] && exit 0
     exit 1
   fi
@@ -120,7 +120,7 @@ fi
 log=$(mktemp)
 finish() {
   if [ -n "$added_i386" ] && ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
-    $sudo dpkg --remove-architecture i386 && echo "tools/deps.sh: nothing of i386 was installed; the architecture is removed again"
+    $sudo dpkg --remove-architecture i386 && echo "tools/env/deps.sh: nothing of i386 was installed; the architecture is removed again"
   fi
   rm -f "$log"
 }
@@ -131,7 +131,7 @@ trap finish EXIT
 update=0
 "${apt[@]}" update >"$log" 2>&1 || update=$?
 if [ $update -ne 0 ] || grep -q '^Err:' "$log"; then
-  echo "tools/deps.sh: these package indexes could not be read (apt-get update exit $update); going on with the others:"
+  echo "tools/env/deps.sh: these package indexes could not be read (apt-get update exit $update); going on with the others:"
   grep -E '^(Err:|E: |W: Failed)' "$log" | sed 's/^/    /' || sed 's/^/    /' "$log"
 fi
 
@@ -172,7 +172,7 @@ why_not() {
 }
 if ! can_install "${missing_required[@]}" "${missing_wanted[@]}"; then
   if [ ${#missing_required[@]} -gt 0 ] && ! can_install "${missing_required[@]}"; then
-    echo "tools/deps.sh: these packages are needed for ./$command and cannot be installed:" >&2
+    echo "tools/env/deps.sh: these packages are needed for ./$command and cannot be installed:" >&2
     for p in "${missing_required[@]}"; do can_install "$p" || echo "    $p: $(why_not "$p")" >&2; done
     exit 1
   fi
@@ -181,7 +181,7 @@ if ! can_install "${missing_required[@]}" "${missing_wanted[@]}"; then
     if can_install "${missing_required[@]}" "${installable[@]}" "$p"; then
       installable+=("$p")
     else
-      echo "!!! tools/deps.sh: cannot install $p: $(why_not "$p")"
+      echo "!!! tools/env/deps.sh: cannot install $p: $(why_not "$p")"
       echo "!!!   without it: ${skips[$p]}"
       refuse "$p"
     fi

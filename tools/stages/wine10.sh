@@ -2,9 +2,9 @@
 # Runs the 64-bit window tests a second time, under Wine 10: the end-to-end
 # suites (UI Automation answers there, unlike Wine 8) and the release checks,
 # from the same build, in a minimal Debian 13 root that holds Wine 10. The
-# root is made once (tools/debian-root.sh: 3 to 6 minutes and 1.3 GB, from
+# root is made once (tools/env/debian-root.sh: 3 to 6 minutes and 1.3 GB, from
 # this machine's Debian mirror) and kept in the build folder.
-#   tools/wine10-tests.sh [BUILD_DIR]        BUILD_DIR: default build/win64
+#   tools/stages/wine10.sh [BUILD_DIR]        BUILD_DIR: default build/win64
 # It needs root (debootstrap, mounts, chroot). Exit status:
 #   0   ran and passed
 #   1   ran and failed, or making the root failed (its log is named)
@@ -17,7 +17,7 @@
 # Wine 8 prefixes, which a newer Wine would convert for itself.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-project=$(cd "$here/.." && pwd)
+project=$(cd "$here/../.." && pwd)
 
 # The packages of the root. Without recommends, Wine still finds the X
 # libraries and fontconfig it needs, but not its own fonts (fonts-wine): the
@@ -31,10 +31,10 @@ packages=(wine wine64 fonts-wine xvfb fonts-wqy-microhei python3-minimal)
 # totals; the exit status is 0 when every suite ran tests and none failed.
 inside() {
   local build=$1 state=$2
-  source "$here/wine-env.sh"
+  source "$project/tools/env/wine.sh"
   local e2e=$build/tests/e2e/convert_e2e.exe
   mkdir -p "$state/logs"
-  "$here/wine-prefix.sh" "$state/wineprefix" win64 >/dev/null
+  "$project/tools/env/wine-prefix.sh" "$state/wineprefix" win64 >/dev/null
   wine_env "$state/wineprefix" win64
   echo "$("$WINE" --version) in $(. /etc/os-release && echo "$PRETTY_NAME")"
 
@@ -85,7 +85,7 @@ inside() {
   for mode in planting trace; do
     local log=$state/logs/release-$mode.log start=$SECONDS status
     timeout -k 10 600 "$project/tests/e2e/release-checks.sh" "$mode" "$state" win64 \
-      "$build/app/convert.exe" "$build/tools/startup/minimal_window.exe" \
+      "$build/app/convert.exe" "$build/bench/startup/minimal_window.exe" \
       "$build/tests/e2e/release_session.exe" "$build/tests/e2e/planted_dll.dll" \
       "$build/tests/e2e/url_recorder.exe" >"$log" 2>&1
     status=$?
@@ -106,7 +106,7 @@ if [ "${1:-}" = --inside ]; then
 fi
 
 # ---------------------------------------------------------------------------
-# Outside: the root (tools/debian-root.sh makes it, enters it and cleans up).
+# Outside: the root (tools/env/debian-root.sh makes it, enters it and cleans up).
 skip() { echo "skipped: $*"; exit 77; }
 if [ $# -gt 1 ] || [[ ${1:-} == -* ]]; then
   sed -n '7p' "${BASH_SOURCE[0]}" | sed 's/^# *//; s/^/usage: /' >&2
@@ -114,7 +114,7 @@ if [ $# -gt 1 ] || [[ ${1:-} == -* ]]; then
 fi
 build=$(realpath -m "${1:-$project/build/win64}")
 for file in app/convert.exe tests/e2e/convert_e2e.exe tests/e2e/release_session.exe tests/e2e/planted_dll.dll \
-  tests/e2e/url_recorder.exe tools/startup/minimal_window.exe; do
+  tests/e2e/url_recorder.exe bench/startup/minimal_window.exe; do
   if [ ! -f "$build/$file" ]; then
     echo "no $build/$file: build the win64 preset with its tests first (cmake --build --preset win64)" >&2
     exit 2
@@ -127,7 +127,7 @@ root=$(realpath -m "${WINE10_ROOT:-$project/build/wine10-root}")
 state=$build/wine10
 mkdir -p "$state"
 total_start=$SECONDS
-made=$("$here/debian-root.sh" make "$root" trixie amd64 "${packages[@]}")
+made=$("$project/tools/env/debian-root.sh" make "$root" trixie amd64 "${packages[@]}")
 case $? in
   0) ;;
   77) echo "$made"; exit 77 ;;
@@ -143,12 +143,12 @@ fi
 # X socket folder is shared, so the number is one the host sees as taken),
 # then the tests. The sources read-only, the build folder writable, both
 # where the build put their paths into the test programs.
-"$here/debian-root.sh" run "$root" --bind "$project:ro" --bind "$build" --env WINEDEBUG -- bash -c '
+"$project/tools/env/debian-root.sh" run "$root" --bind "$project:ro" --bind "$build" --env WINEDEBUG -- bash -c '
   wine --version | grep -q "^wine-10\." || { echo "FAIL: the root'"'"'s Wine does not report version 10: $(wine --version)"; exit 1; }
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$2/display" >"$2/xvfb.log" 2>&1 &
   for _ in $(seq 100); do [ -s "$2/display" ] && break; sleep 0.1; done
   [ -s "$2/display" ] || { echo "FAIL: the root'"'"'s Xvfb did not start:"; sed "s/^/  | /" "$2/xvfb.log"; exit 1; }
-  DISPLAY=:$(tr -dc 0-9 <"$2/display") "$3/wine10-tests.sh" --inside "$1" "$2"' -- "$build" "$state" "$here"
+  DISPLAY=:$(tr -dc 0-9 <"$2/display") "$3/wine10.sh" --inside "$1" "$2"' -- "$build" "$state" "$here"
 status=$?
 echo "Wine 10 stage: $((SECONDS - total_start)) s"
 exit "$status"

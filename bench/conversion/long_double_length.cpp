@@ -1,4 +1,4 @@
-#include "tools/bench/long_double_length.h"
+#include "bench/conversion/long_double_length.h"
 
 #include <cstdint>
 #include <stdexcept>

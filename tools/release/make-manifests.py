@@ -2,11 +2,11 @@
 """Writes the winget and Scoop manifests of a release, from package.toml and
 the zips in dist/:
 
-  tools/make-manifests.py DIST BASE VERSION EPOCH
+  tools/release/make-manifests.py DIST BASE VERSION EPOCH
       DIST/winget/<identifier>{,.installer,.locale.zh-CN,.locale.en-US}.yaml
       (winget 1.12.0, multi-file) and DIST/scoop/<command>.json. BASE is the
       folder the zips are downloaded from; EPOCH dates the release.
-  tools/make-manifests.py --field KEY
+  tools/release/make-manifests.py --field KEY
       prints one value of the package's identity (homepage, command,
       locale.en-US.name, ...) for the shell scripts.
 
@@ -20,7 +20,7 @@ import sys
 import time
 import tomllib
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 MANIFEST_VERSION = "1.12.0"
 # Zip name ending -> (winget Architecture, Scoop architecture)
 ARCHES = {"win32": ("x86", "32bit"), "win64": ("x64", "64bit")}

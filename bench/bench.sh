@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release), runs each pair interleaved in one process
 # and writes the ratios to docs/performance.md, with the start-up and size
-# figures of tools/startup.sh.
+# figures of bench/startup.sh.
 #
-#   tools/bench.sh [--repetitions N]   (default 15)
+#   bench/bench.sh [--repetitions N]   (default 15)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -15,7 +15,7 @@ cmake --build --preset bench --target convert_bench
 
 table=$(mktemp)
 trap 'rm -f "$table"' EXIT
-build/bench/tools/bench/convert_bench --table "$table" \
+build/bench/bench/conversion/convert_bench --table "$table" \
   --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
   --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true
 
@@ -24,7 +24,7 @@ keep=$(mktemp)
 trap 'rm -f "$table" "$keep"' EXIT
 # Start-up and size are measured under Wine; where that fails, the section
 # already in the file is kept: everything from its heading to the next "## ".
-if tools/startup.sh >"$keep"; then
+if bench/startup.sh >"$keep"; then
   :
 elif [ -f "$out" ]; then
   awk '/^## /{on = ($0 == "## Start-up and size")} on' "$out" >"$keep"
@@ -53,7 +53,7 @@ fi
   echo "- Method: Google Benchmark, $repetitions repetitions of each benchmark, randomly interleaved;"
   echo "  median CPU time per item over 1024 inputs (mixed lengths, both signs). The long double"
   echo "  baseline is the x87 evaluation of the same steps (tests/reference/x87_length.h)."
-  echo "- Command: \`tools/bench.sh\`"
+  echo "- Command: \`bench/bench.sh\`"
   echo
   cat "$table"
   echo

@@ -4,28 +4,28 @@
 # runs under qemu's i386 user-mode emulation, registered with binfmt_misc
 # for the run (root) and removed afterwards if this script registered it.
 #
-#   tools/i686-tests-qemu.sh          the 32-bit unit tests and a reference slice
+#   tools/stages/qemu.sh          the 32-bit unit tests and a reference slice
 #                                     (about 2 minutes)
-#   tools/i686-tests-qemu.sh --e2e    the end-to-end walk through the window
+#   tools/stages/qemu.sh --e2e    the end-to-end walk through the window
 #                                     (OneStart), built for x86-64 and run at native
 #                                     speed, driving the shipped 32-bit convert.exe,
 #                                     started once (about 3 minutes; the first run
 #                                     makes the Wine prefix, 6 minutes more)
-#   tools/i686-tests-qemu.sh --start  the unit tests, then start the shipped
+#   tools/stages/qemu.sh --start  the unit tests, then start the shipped
 #                                     convert.exe and wait for its window
 #
 # Exit status: 0 ran and passed, 1 ran and failed, 77 could not run here (the
 # last line then says "skipped: " and why). Without DISPLAY a private Xvfb is
 # started for the window.
 #
-# Which 32-bit Wine runs is decided once, by tools/wine32.sh (test.sh passes
+# Which 32-bit Wine runs is decided once, by tools/env/wine32.sh (test.sh passes
 # its answer in CONVERT_WINE32_WAY): this machine's own wine32:i386, or the
 # one inside a Debian 12 root made once in build/i386-wine-root, where the
 # project folder is mounted at the same path, so that the builds, the prefix
 # and the display are the same.
 set -euo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
-source tools/wine-env.sh
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
+source tools/env/wine.sh
 prefix=build/win32/wineprefix-qemu
 # Every wait of the end-to-end tests, times this: under the emulation the
 # program answers many times slower than natively (its window takes 60-80 s
@@ -40,7 +40,7 @@ if [ "${1:-}" = --inner ]; then
   started=$(date +%s)
   # A 64-bit prefix with its 32-bit half: the 64-bit loader starts the 32-bit
   # programs through the emulated 32-bit loader.
-  tools/wine-prefix.sh "$prefix" win64 >/dev/null
+  tools/env/wine-prefix.sh "$prefix" win64 >/dev/null
   echo "Wine prefix ready after $(( $(date +%s) - started )) s"
   if [ "$mode" = tests ] || [ "$mode" = start ]; then
     unit=$("$WINE" build/win32/tests/convert_unit_tests.exe) || { echo "$unit"; exit 1; }
@@ -55,7 +55,7 @@ if [ "${1:-}" = --inner ]; then
     grep -q ' 0 mismatches' <<<"$sweep" || exit 1
   fi
   if [ "$mode" = start ]; then
-    source tools/xvfb.sh
+    source tools/env/wine.sh
     shown=$(date +%s)
     "$WINE" build/win32/app/convert.exe >/dev/null 2>&1 &
     until window_shown "厘米《＝》尺、寸 转化"; do
@@ -94,7 +94,7 @@ if [ "${1:-}" = --inner ]; then
       # in code Wine made at run time (1 run in 5 measured). Only that fault,
       # outside the program's own code, and before any check failed, earns
       # one more walk: a program that really holds one is not retried.
-      if [ "$attempt" -eq 1 ] && why=$(tools/emulator-fault.py "$log" convert); then
+      if [ "$attempt" -eq 1 ] && why=$(tools/stages/emulator-fault.py "$log" convert); then
         echo "RETRY: $why; the walk runs once more"
         reruns=1
         "$WINESERVER" -k 2>/dev/null || true
@@ -124,10 +124,10 @@ if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then exec sudo -E "$0" "$@"; fi
   skip "qemu's i386 emulation must be registered with binfmt_misc, which needs root"
 fi
-source tools/wine32.sh
+source tools/env/wine32.sh
 if [ -z "${CONVERT_WINE32_WAY:-}" ]; then
   decided=$(mktemp)
-  tools/wine32.sh "$decided" >/dev/null || true
+  tools/env/wine32.sh "$decided" >/dev/null || true
   source "$decided"
   rm -f "$decided"
   CONVERT_WINE32_WAY=$WINE32_WAY
@@ -135,7 +135,7 @@ fi
 case $CONVERT_WINE32_WAY in
   host | root) skip "the 32-bit Wine runs natively here; ctest --preset win32 runs these tests on the 32-bit build" ;;
   host-qemu | root-qemu) ;;
-  *) skip "no 32-bit Wine runs here: ${WINE32_WHY:-see tools/wine32.sh}" ;;
+  *) skip "no 32-bit Wine runs here: ${WINE32_WHY:-see tools/env/wine32.sh}" ;;
 esac
 
 targets=(convert_unit_tests reference_sweep convert)
@@ -160,7 +160,7 @@ cleanup() {
   # prefix's Wine server ends every Windows program of the run.
   if [ -n "$inner_pid" ]; then kill "$inner_pid" 2>/dev/null; wait "$inner_pid" 2>/dev/null; fi
   if [ ${#runner[@]} -eq 0 ]; then
-    tools/i686-tests-qemu.sh --inner stop
+    tools/stages/qemu.sh --inner stop
     # A 32-bit program still starting under the emulation has not yet told
     # the Wine server its process, and outlives it.
     local p prefix_path
@@ -201,7 +201,7 @@ fi
 
 rm -f build/win32/i686-e2e-starts
 # In the background, so that a signal to this script is handled at once.
-"${runner[@]}" tools/i686-tests-qemu.sh --inner "$mode" &
+"${runner[@]}" tools/stages/qemu.sh --inner "$mode" &
 inner_pid=$!
 set +e
 wait "$inner_pid"

@@ -1,4 +1,4 @@
-#include "tools/bench/ratio_table.h"
+#include "bench/conversion/ratio_table.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Checks a release as a user or a packager would, from its dist/ folder alone:
-#   tools/verify-release.sh DIST [--ca CA.pem] [--rebuilt DIR]
+#   tools/release/verify.sh DIST [--ca CA.pem] [--rebuilt DIR]
 #
 # 1. SHA256SUMS matches the files, and lists every file of DIST;
 # 2. each program's signature verifies (against CA.pem, else the system's
 #    certificates), is the published .pem, and its signer is the certificate
 #    BUILDINFO names;
 # 3. the manifests, if any, against their schemas and the zips
-#    (tools/check-manifests.py);
+#    (tools/release/check-manifests.py);
 # 4. the unsigned programs rebuilt from BUILDINFO's commit, in a fresh clone
-#    made from this repository (tools/release.sh there), plus the .pem
+#    made from this repository (tools/release/release.sh there), plus the .pem
 #    signatures, are the signed programs byte for byte, and the zips are
 #    what that commit's tools pack from them. --rebuilt DIR takes the
 #    rebuilt programs from DIR/win32/app/convert.exe and DIR/win64/app/convert.exe
@@ -18,8 +18,8 @@
 set -euo pipefail
 
 usage() {
-  [ -z "${1:-}" ] || echo "tools/verify-release.sh: $1" >&2
-  echo "usage: tools/verify-release.sh DIST [--ca CA.pem] [--rebuilt DIR]" >&2
+  [ -z "${1:-}" ] || echo "tools/release/verify.sh: $1" >&2
+  echo "usage: tools/release/verify.sh DIST [--ca CA.pem] [--rebuilt DIR]" >&2
   exit 2
 }
 dist="" ca="" rebuilt=""
@@ -33,8 +33,8 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$dist" ] || usage
 
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
-tools/deps.sh release
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
+tools/env/deps.sh release
 work=$(mktemp -d "${TMPDIR:-/tmp}/convert-verify.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 start=$SECONDS
@@ -93,7 +93,7 @@ for arch in "${arches[@]}"; do
   osslsigncode extract-signature -pem -in "$work/$arch/published.exe" -out "$work/$arch/embedded.pem" >/dev/null 2>&1 ||
     fail "$arch: cannot extract the signature of convert.exe"
   cmp -s "$work/$arch/embedded.pem" "$pem" || fail "$arch: the program's signature is not $(basename "$pem")"
-  signer=$(tools/signer-fingerprint.py "$pem") || fail "$arch: cannot read the signer of $(basename "$pem")"
+  signer=$(tools/release/signer-fingerprint.py "$pem") || fail "$arch: cannot read the signer of $(basename "$pem")"
   [ "$signer" = "$expected_signer" ] ||
     fail "$arch: signed by the certificate $signer, BUILDINFO names $expected_signer"
   ok "$arch: signature verifies (against $against), is $(basename "$pem"), signer $signer as BUILDINFO says"
@@ -102,7 +102,7 @@ done
 
 # ---- 3. manifests
 if [ -n "$manifests" ]; then
-  tools/check-manifests.py "$dist" || fail "the manifests do not match the release (above)"
+  tools/release/check-manifests.py "$dist" || fail "the manifests do not match the release (above)"
 else
   echo "note: no manifests (a release made without --url)"
 fi
@@ -115,14 +115,17 @@ if [ -z "$rebuilt" ]; then
   git clone -q --no-checkout "$(git rev-parse --path-format=absolute --git-common-dir)" "$clone"
   git -C "$clone" checkout -q --detach "$commit"
   echo "rebuilding the unsigned programs of $commit in $clone"
-  if ! (cd "$clone" && tools/release.sh) >"$work/rebuild.log" 2>&1; then
+  # The release script of that commit, wherever it kept it then.
+  script=tools/release/release.sh
+  [ -f "$clone/$script" ] || script=tools/release.sh
+  if ! (cd "$clone" && "$script") >"$work/rebuild.log" 2>&1; then
     tail -n 30 "$work/rebuild.log" >&2
     fail "the rebuild of $commit failed"
   fi
   rebuilt=$clone/build/release
 fi
-git show "$commit:tools/make-zip.py" >"$work/make-zip.py" && git show "$commit:README.md" >"$work/README.md" &&
-  git show "$commit:LICENSE" >"$work/LICENSE" || fail "cannot read the commit's README.md, LICENSE or tools/make-zip.py"
+{ git show "$commit:tools/release/make-zip.py" || git show "$commit:tools/make-zip.py"; } >"$work/make-zip.py" 2>/dev/null && git show "$commit:README.md" >"$work/README.md" &&
+  git show "$commit:LICENSE" >"$work/LICENSE" || fail "cannot read the commit's README.md, LICENSE or tools/release/make-zip.py"
 for arch in "${arches[@]}"; do
   unsigned=$rebuilt/$arch/app/convert.exe
   [ -f "$unsigned" ] || fail "no rebuilt program $unsigned"

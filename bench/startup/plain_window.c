@@ -2,7 +2,7 @@
  * runtime only, the same window classes, styles, controls, places, texts,
  * fonts (in the Simplified-Chinese UI face), manifest and icon, with no
  * behaviour behind them. It is the floor that the converter's start-up time,
- * working set and size are measured against (tools/startup.sh). */
+ * working set and size are measured against (bench/startup.sh). */
 #include <windows.h>
 #include <commctrl.h>
 

@@ -7,17 +7,17 @@
 #   root-qemu  the same, through qemu's i386 emulation
 #   none       none can run here (the reason says why)
 #
-#   tools/wine32.sh [FILE]   decides, prints the way and writes it to FILE
+#   tools/env/wine32.sh [FILE]   decides, prints the way and writes it to FILE
 #                            (default build/wine32-way) as shell assignments
 #                            WINE32_WAY and WINE32_WHY. Exit status 0 when a
 #                            32-bit Wine starts, 77 for none ("skipped: why"),
 #                            1 when making the root failed.
 # Sourced, it gives the functions below (qemu's registration, the root).
-# CONVERT_32BIT_AS_IF=no-kernel|no-host-wine takes the other path (wine-env.sh).
+# CONVERT_32BIT_AS_IF=no-kernel|no-host-wine takes the other path (tools/env/wine.sh).
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/wine-env.sh"
+source "$here/wine.sh"
 
-wine32_root=$(realpath -m "$here/../build/i386-wine-root")
+wine32_root=$(realpath -m "$here/../../build/i386-wine-root")
 # The root's packages: Wine with its 32-bit half, the fonts the window needs,
 # xwininfo, and CMake and Python for ctest and the release checks, so that
 # the whole win32 test set can run inside it. bookworm has both
@@ -54,14 +54,14 @@ qemu_unregister() {
   return 0
 }
 
-# Makes the root once (tools/debian-root.sh's exit status) and prints it.
+# Makes the root once (tools/env/debian-root.sh's exit status) and prints it.
 wine32_make_root() {
   "$here/debian-root.sh" make "$wine32_root" bookworm amd64,i386 "${wine32_root_packages[@]}"
 }
 # Runs a command in the root with the project at its own path: a plain
 # command line, so that "${wine32_root_run[@]}" CMD & gives the pid of the
 # process that cleans the root up.
-wine32_root_run=("$here/debian-root.sh" run "$wine32_root" --bind "$(cd "$here/.." && pwd -P)" --env DISPLAY
+wine32_root_run=("$here/debian-root.sh" run "$wine32_root" --bind "$(cd "$here/../.." && pwd -P)" --env DISPLAY
                  --env WINEDEBUG --env CONVERT_E2E_MACHINE --)
 wine32_in_root() { "${wine32_root_run[@]}" "$@"; }
 
@@ -112,7 +112,7 @@ wine32_decide() {
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -uo pipefail
-  file=${1:-$here/../build/wine32-way}
+  file=${1:-$here/../../build/wine32-way}
   mkdir -p "$(dirname "$file")"
   rc=0
   wine32_decide || rc=$?

@@ -2,8 +2,8 @@
 """Checks the shipped Windows programs: hardening fields and stated minimum in
 their PE headers, and their import table against the reviewed list.
 
-  tools/pe-check.py EXE...                  check (the architecture is read from each file)
-  tools/pe-check.py --update-imports EXE... rewrite tests/release/imports-<arch>.txt from EXE
+  tools/release/pe-check.py EXE...                  check (the architecture is read from each file)
+  tools/release/pe-check.py --update-imports EXE... rewrite tests/release/imports-<arch>.txt from EXE
 
 A missing field, or an import that is not in the reviewed list, fails with the
 difference printed. Review a new import (is it in Windows 7? if not, look it
@@ -14,7 +14,7 @@ import re
 import subprocess
 import sys
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 OBJDUMP = "x86_64-w64-mingw32-objdump"  # reads both PE32 and PE32+
 
 ARCHES = {"pei-i386": "win32", "pei-x86-64": "win64"}
@@ -119,7 +119,7 @@ def read_list(arch):
 
 HEADER = """# The functions convert.exe ({arch}) imports, reviewed: each one is in Windows 7,
 # the stated minimum. Anything newer is looked up at run time with a fallback.
-# Regenerate after a review: tools/pe-check.py --update-imports build/{arch}/app/convert.exe
+# Regenerate after a review: tools/release/pe-check.py --update-imports build/{arch}/app/convert.exe
 """
 
 
@@ -147,7 +147,7 @@ def main(argv):
         new, gone = sorted(found - reviewed), sorted(reviewed - found)
         if new:
             failures.append(f"imports not in {list_path(arch).relative_to(ROOT)} (review them, then "
-                            f"tools/pe-check.py --update-imports {exe}):\n" + "".join(f"  + {i}\n" for i in new))
+                            f"tools/release/pe-check.py --update-imports {exe}):\n" + "".join(f"  + {i}\n" for i in new))
         for line in failures:
             print(f"FAIL {exe} ({arch}): {line}")
         if gone:

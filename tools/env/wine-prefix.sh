@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Makes a Wine prefix for running the program and its tests, once:
-# tools/wine-prefix.sh PREFIX win32|win64. The Chinese captions need a CJK
+# tools/env/wine-prefix.sh PREFIX win32|win64. The Chinese captions need a CJK
 # face linked to the UI faces, else Wine draws them as boxes.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/wine-env.sh"
+source "$here/wine.sh"
 wine_env "$1" "${2:-win32}"
 prefix=$WINEPREFIX
 [ -f "$prefix/.convert-ready" ] && { echo "$prefix"; exit 0; }

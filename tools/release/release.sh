@@ -6,8 +6,8 @@
 # dist/ depends only on the commit and those tools: not on the folder, the
 # time, TZ, LANG or umask.
 #
-#   tools/release.sh          writes dist/ (the work tree must be committed)
-#   tools/release.sh --check  makes the release twice, in two fresh clones of
+#   tools/release/release.sh          writes dist/ (the work tree must be committed)
+#   tools/release/release.sh --check  makes the release twice, in two fresh clones of
 #                             this commit at different paths, with different
 #                             TZ, LANG and umask, and compares every file
 #                             (exit 77: not a git checkout, nothing to clone);
@@ -26,8 +26,8 @@
 set -euo pipefail
 
 usage() {
-  [ -z "${1:-}" ] || echo "tools/release.sh: $1" >&2
-  echo "usage: tools/release.sh [--check] [--sign FILE.p12 [--timestamp URL]] [--url BASE]" >&2
+  [ -z "${1:-}" ] || echo "tools/release/release.sh: $1" >&2
+  echo "usage: tools/release/release.sh [--check] [--sign FILE.p12 [--timestamp URL]] [--url BASE]" >&2
   exit 2
 }
 # Read before the cd below: a key's path is the caller's.
@@ -52,7 +52,7 @@ while [ $# -gt 0 ]; do
 done
 [ -z "$timestamp" ] || [ -n "$sign_key" ] || usage "--timestamp goes with --sign"
 
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 root=$PWD
 
 # Every file of a folder, subfolders too, in a fixed order.
@@ -71,7 +71,7 @@ check() {
     git clone -q --no-checkout "$(git rev-parse --path-format=absolute --git-common-dir)" "$work/$dir"
     git -C "$work/$dir" checkout -q --detach "$commit"
     echo "release build in $work/$dir (TZ=$tz LANG=$lang umask $mask)"
-    if ! (cd "$work/$dir" && umask "$mask" && TZ=$tz LANG=$lang tools/release.sh "${pass_on[@]}") >"$work/${dir%%/*}.log" 2>&1; then
+    if ! (cd "$work/$dir" && umask "$mask" && TZ=$tz LANG=$lang tools/release/release.sh "${pass_on[@]}") >"$work/${dir%%/*}.log" 2>&1; then
       cat "$work/${dir%%/*}.log"
       echo "FAIL: the release build in $work/$dir failed" >&2
       return 1
@@ -111,7 +111,7 @@ PY
   echo "ok: byte-identical dist/ from both builds"
 }
 
-tools/deps.sh release
+tools/env/deps.sh release
 # The key is tried before anything is built: a wrong password must not cost a build.
 if [ -n "$sign_key" ]; then
   export CONVERT_SIGN_PASSWORD=${CONVERT_SIGN_PASSWORD-}
@@ -137,7 +137,7 @@ if [ -n "$check_twice" ]; then
 fi
 
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
-  echo "tools/release.sh: uncommitted changes; a release is made from a commit" >&2
+  echo "tools/release/release.sh: uncommitted changes; a release is made from a commit" >&2
   exit 1
 fi
 
@@ -152,7 +152,7 @@ for arch in win32 win64; do
   cmake --preset "release-$arch" >/dev/null
   cmake --build --preset "release-$arch"
 done
-tools/pe-check.py build/release/win32/app/convert.exe build/release/win64/app/convert.exe
+tools/release/pe-check.py build/release/win32/app/convert.exe build/release/win64/app/convert.exe
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/win32/CMakeCache.txt)
 mkdir dist
@@ -160,7 +160,7 @@ mkdir dist
 # Signed, a program is the unsigned one plus its signature: anyone who rebuilds
 # the unsigned program from the commit can attach the published signature and
 # get the signed bytes. remove-signature gives the unsigned program back only
-# if its PE checksum was right (tools/pe-check.py above) and its size a
+# if its PE checksum was right (tools/release/pe-check.py above) and its size a
 # multiple of 8 (osslsigncode pads it otherwise); both are checked, and the
 # round trip both ways too.
 sign() {
@@ -168,7 +168,7 @@ sign() {
   local pem=dist/convert-$version-$1.exe.pem size log=build/release/$1/osslsigncode.log
   size=$(stat -c %s "$unsigned")
   if [ $((size % 8)) -ne 0 ]; then
-    echo "tools/release.sh: $unsigned is $size bytes, not a multiple of 8: osslsigncode would pad it, and" >&2
+    echo "tools/release/release.sh: $unsigned is $size bytes, not a multiple of 8: osslsigncode would pad it, and" >&2
     echo "  the signed program less its signature would not be the unsigned one (align the file at the link)" >&2
     return 1
   fi
@@ -185,24 +185,24 @@ sign() {
   osslsigncode extract-signature -pem -in "$signed" -out "$pem" >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
   osslsigncode remove-signature -in "$signed" -out "$signed.removed" >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
   if ! cmp -s "$signed.removed" "$unsigned"; then
-    echo "tools/release.sh: $arch: the signed program less its signature is not the unsigned program" >&2
+    echo "tools/release/release.sh: $arch: the signed program less its signature is not the unsigned program" >&2
     return 1
   fi
   # The certificates only have to be found here, to attach: whether they are
-  # trusted is tools/verify-release.sh's question.
+  # trusted is tools/release/verify.sh's question.
   osslsigncode attach-signature -sigin "$pem" -CAfile "$chain" -in "$unsigned" -out "$signed.attached" \
     >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
   if ! cmp -s "$signed.attached" "$signed"; then
-    echo "tools/release.sh: $arch: the unsigned program plus $pem is not the signed program" >&2
+    echo "tools/release/release.sh: $arch: the unsigned program plus $pem is not the signed program" >&2
     return 1
   fi
   rm -f "$signed.removed" "$signed.attached"
   echo "signed $unsigned (${size} -> $(stat -c %s "$signed") bytes): $pem; round trip both ways byte for byte"
 }
 if [ -n "$sign_key" ]; then
-  sign_name=$(/usr/bin/python3 tools/make-manifests.py --field locale.en-US.name)
-  sign_url=$(/usr/bin/python3 tools/make-manifests.py --field homepage)
-  [ -z "$timestamp" ] || echo "tools/release.sh: timestamps from $timestamp (needs the network; the signed programs then differ from one signing to the next)"
+  sign_name=$(/usr/bin/python3 tools/release/make-manifests.py --field locale.en-US.name)
+  sign_url=$(/usr/bin/python3 tools/release/make-manifests.py --field homepage)
+  [ -z "$timestamp" ] || echo "tools/release/release.sh: timestamps from $timestamp (needs the network; the signed programs then differ from one signing to the next)"
   chain=build/release/chain.pem
   { cat /etc/ssl/certs/ca-certificates.crt 2>/dev/null || true; p12 -nokeys; } >"$chain"
   for arch in win32 win64; do sign "$arch"; done
@@ -213,11 +213,11 @@ for arch in win32 win64; do
   zip=convert-$version-$arch.zip
   program=build/release/$arch/app/convert.exe
   [ -z "$sign_key" ] || program=build/release/$arch/convert-signed.exe
-  /usr/bin/python3 tools/make-zip.py "dist/$zip" "$SOURCE_DATE_EPOCH" \
+  /usr/bin/python3 tools/release/make-zip.py "dist/$zip" "$SOURCE_DATE_EPOCH" \
     convert.exe="$program" README.md=README.md LICENSE=LICENSE
   zips+=("$zip")
 done
-[ -z "$base_url" ] || /usr/bin/python3 tools/make-manifests.py dist "$base_url" "$version" "$SOURCE_DATE_EPOCH"
+[ -z "$base_url" ] || /usr/bin/python3 tools/release/make-manifests.py dist "$base_url" "$version" "$SOURCE_DATE_EPOCH"
 
 # What built it, named down to the Debian package of each file the build used.
 package_of() {
@@ -246,14 +246,14 @@ tool_of() { sed -n "s/^$2=//p" "build/release/$1/build-tools.txt"; }
   echo "ninja: $(ninja --version) [$(package_of "$(command -v ninja)")]"
   echo "zip: $(/usr/bin/python3 -c 'import sys, zlib; print(f"python {sys.version.split()[0]} zipfile, zlib {zlib.ZLIB_VERSION}")') [$(package_of /usr/bin/python3)]"
   if [ -n "$sign_key" ]; then
-    signer=$(tools/signer-fingerprint.py "dist/convert-$version-win32.exe.pem" --cert build/release/signer.pem)
+    signer=$(tools/release/signer-fingerprint.py "dist/convert-$version-win32.exe.pem" --cert build/release/signer.pem)
     echo "osslsigncode: $(osslsigncode --version | head -n1 | sed "s/,.*//") [$(package_of "$(command -v osslsigncode)")]"
     echo "signature: Authenticode, SHA-256, signing time = source-date-epoch, timestamp: ${timestamp:-none}"
     echo "signer certificate: $(openssl x509 -in build/release/signer.pem -noout -subject -nameopt RFC2253 | sed 's/^subject=//')"
     echo "signer certificate SHA-256: $signer"
   fi
-  echo "rebuild: check out the commit on Debian 12 with these package versions and run tools/release.sh"
-  [ -z "$sign_key" ] || echo "signed: each unsigned program + its .pem (osslsigncode attach-signature) = the signed one; tools/verify-release.sh checks it all"
+  echo "rebuild: check out the commit on Debian 12 with these package versions and run tools/release/release.sh"
+  [ -z "$sign_key" ] || echo "signed: each unsigned program + its .pem (osslsigncode attach-signature) = the signed one; tools/release/verify.sh checks it all"
 } >dist/BUILDINFO
 
 # Today's unsigned release lists its zips; a signed one or one with manifests

@@ -16,8 +16,8 @@
 
 #include "core/integer_text.h"
 #include "core/length_conversion.h"
-#include "tools/bench/long_double_length.h"
-#include "tools/bench/ratio_table.h"
+#include "bench/conversion/long_double_length.h"
+#include "bench/conversion/ratio_table.h"
 
 namespace {
 

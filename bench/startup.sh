@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Start-up, memory and size of the converter against two floors: the same
-# window written in plain C (tools/startup/plain_window.c) and a minimal
+# window written in plain C (bench/startup/plain_window.c) and a minimal
 # Win32 window. The start-up probe starts the three by turns in one run under
 # Wine (the 32-bit builds where this machine runs 32-bit code, else the
 # 64-bit builds, as the output says) and takes each round's ratios. Then the
 # stripped sizes, and what the shipped 32-bit .exe is made of now and was
 # before the runtime was trimmed. Prints a Markdown section.
-#   tools/startup.sh [ROUNDS]   (default 60)
+#   bench/startup.sh [ROUNDS]   (default 60)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 rounds=${1:-60}
@@ -14,25 +14,24 @@ rounds=${1:-60}
 # breakdown is built from source for comparison.
 before_rev=1ff2ccd
 
-source tools/wine-env.sh
+source tools/env/wine.sh
 if can_run_32bit; then arch=win32; else arch=win64; fi
 for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target convert plain_window minimal_window startup_probe >/dev/null
 done
 if [ -z "${DISPLAY:-}" ]; then
-  source tools/xvfb.sh
   start_private_display
 fi
 prefix=build/$arch/wineprefix-bench
-tools/wine-prefix.sh "$prefix" "$arch" >/dev/null
+tools/env/wine-prefix.sh "$prefix" "$arch" >/dev/null
 wine_env "$prefix" "$arch"
 dir=$(cd "build/$arch" && pwd)
 winpath() { "$WINE" winepath -w "$1" 2>/dev/null; }
-result=$("$WINE" "$dir/tools/startup/startup_probe.exe" "$rounds" \
+result=$("$WINE" "$dir/bench/startup/startup_probe.exe" "$rounds" \
   "$(winpath "$dir/app/convert.exe")" \
-  "$(winpath "$dir/tools/startup/plain_window.exe")" \
-  "$(winpath "$dir/tools/startup/minimal_window.exe")" | tr -d '\r')
+  "$(winpath "$dir/bench/startup/plain_window.exe")" \
+  "$(winpath "$dir/bench/startup/minimal_window.exe")" | tr -d '\r')
 "$WINESERVER" -k 2>/dev/null || true
 
 field() { grep "^program $1:" <<<"$result" | sed -E "s/.*$2.*/\1/"; }
@@ -64,7 +63,7 @@ fi
 cat <<MD
 ## Start-up and size
 
-Measured with \`tools/startup.sh\` on $(date -u +%Y-%m-%d), $(lscpu | sed -n 's/^Model name: *//p' | head -1),
+Measured with \`bench/startup.sh\` on $(date -u +%Y-%m-%d), $(lscpu | sed -n 's/^Model name: *//p' | head -1),
 $(nproc) cores shared with other work (so single runs scatter; only ratios of programs started
 next to each other count). Platform: $platform. $rounds rounds; in each, the three programs
 below start one after the other, in an order that rotates every round. Start-up is the time from
@@ -90,8 +89,8 @@ and then; the minimal window does too.
 |---|---:|
 | build/win32/app/convert.exe (i686, shipped) | $(size build/win32/app/convert.exe) bytes ($(kib "$(size build/win32/app/convert.exe)") KiB) |
 | build/win64/app/convert.exe (x86-64) | $(size build/win64/app/convert.exe) bytes ($(kib "$(size build/win64/app/convert.exe)") KiB) |
-| build/win32/tools/startup/plain_window.exe (i686) | $(size build/win32/tools/startup/plain_window.exe) bytes ($(kib "$(size build/win32/tools/startup/plain_window.exe)") KiB) |
-| build/win64/tools/startup/plain_window.exe (x86-64) | $(size build/win64/tools/startup/plain_window.exe) bytes ($(kib "$(size build/win64/tools/startup/plain_window.exe)") KiB) |
+| build/win32/bench/startup/plain_window.exe (i686) | $(size build/win32/bench/startup/plain_window.exe) bytes ($(kib "$(size build/win32/bench/startup/plain_window.exe)") KiB) |
+| build/win64/bench/startup/plain_window.exe (x86-64) | $(size build/win64/bench/startup/plain_window.exe) bytes ($(kib "$(size build/win64/bench/startup/plain_window.exe)") KiB) |
 | the i686 convert.exe before the runtime was trimmed ($before_rev) | $(size "$before_dir/build/app/convert.exe") bytes ($(kib "$(size "$before_dir/build/app/convert.exe")") KiB) |
 
 Aims: the shipped i686 .exe at most 100 KiB (102,400 bytes; \`size_guard\` in the tests fails
@@ -146,17 +145,17 @@ show and carry on from, now shows "Out of memory." in the same box and ends the 
 ### What the shipped .exe is made of
 
 Bytes of the i686 program's loaded sections by library and by object, largest first
-(\`tools/size-report.sh\`, from the link map; the file adds headers and 512-byte section padding).
+(\`bench/size-report.py\`, from the link map; the file adds headers and 512-byte section padding).
 
 Now:
 
 \`\`\`
-$(python3 tools/size_report.py build/win32/app/convert.map 15)
+$(python3 bench/size-report.py build/win32/app/convert.map 15)
 \`\`\`
 
 Before ($before_rev):
 
 \`\`\`
-$(python3 tools/size_report.py "$before_map" 15)
+$(python3 bench/size-report.py "$before_map" 15)
 \`\`\`
 MD

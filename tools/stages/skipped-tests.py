@@ -2,7 +2,7 @@
 """Lists the GoogleTest tests that skipped themselves, and the checks a test
 said it could not make ("note: not checked: ..."), each with its reason, from
 test output: plain logs and ctest's JUnit files.
-  tools/skipped-tests.py FILE...   one line each: "Suite.Test: reason"
+  tools/stages/skipped-tests.py FILE...   one line each: "Suite.Test: reason"
 Files that do not exist are passed over."""
 import re
 import sys

@@ -2,10 +2,10 @@
 """Checks the winget and Scoop manifests of a release against their schemas
 (third_party/, offline) and against the zips beside them:
 
-  tools/check-manifests.py DIST
+  tools/release/check-manifests.py DIST
 
 DIST holds the zips, BUILDINFO, winget/*.yaml and scoop/*.json, as
-tools/release.sh --url writes them. Each fault is printed; any fault exits 1.
+tools/release/release.sh --url writes them. Each fault is printed; any fault exits 1.
 """
 import hashlib
 import json
@@ -16,7 +16,7 @@ import sys
 import jsonschema
 import yaml
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 WINGET_SCHEMAS = ROOT / "third_party" / "winget-schemas-1.12.0"
 SCOOP_SCHEMA = ROOT / "third_party" / "scoop-schema" / "schema.json"
 MANIFEST_VERSION = "1.12.0"

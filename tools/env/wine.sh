@@ -1,7 +1,9 @@
-# Sourced: wine_env PREFIX win32|win64 exports the Wine settings for that
-# prefix and sets WINE to the loader for the architecture. Debian's `wine`
+# Sourced: the one place that starts Wine and Xvfb for the scripts.
+# wine_env PREFIX win32|win64 exports the Wine settings for that prefix and
+# sets WINE to the loader for the architecture. Debian's `wine`
 # starts the 32-bit loader first even for a 64-bit program, so a 64-bit
 # prefix uses wine64 directly (it also works where 32-bit code cannot run).
+source "$(dirname "${BASH_SOURCE[0]}")/on-exit.sh"
 wine_env() {
   export WINEPREFIX
   WINEPREFIX=$(realpath -m "$1")
@@ -54,3 +56,47 @@ host_wine32_runs() {
 # True when the 32-bit programs run under this machine's own Wine, natively:
 # then the scripts that pick one build take the shipped 32-bit one.
 can_run_32bit() { host_wine32_runs; }
+
+# Ends the Wine server of a prefix, and with it every program still running
+# in it (a test that timed out leaves its convert.exe behind).
+stop_wine_server() {
+  local server=wineserver
+  [ -x /usr/lib/wine/wineserver ] && server=/usr/lib/wine/wineserver
+  [ -d "$1/drive_c" ] && command -v "$server" >/dev/null || return 0
+  WINEPREFIX=$(realpath "$1") "$server" -k 2>/dev/null || true
+}
+# The same for every prefix in a build folder and its subfolders.
+stop_wine_servers() {
+  local prefix
+  for prefix in "$1"/wineprefix* "$1"/*/wineprefix* "$1"/*/*/wineprefix*; do stop_wine_server "$prefix"; done
+}
+
+# start_private_display starts a private Xvfb on a display number it picks
+# itself (-displayfd: no race with another run), exports DISPLAY, and stops it
+# when the sourcing shell exits. Tests always use their own display so that
+# they never type into the user's windows.
+start_private_display() {
+  local out
+  out=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  on_exit "kill $XVFB_PID 2>/dev/null; rm -f '$out'"
+  for _ in $(seq 100); do
+    if [ -s "$out" ] && grep -q '^[0-9]' "$out"; then
+      export DISPLAY=":$(head -n1 "$out")"
+      return 0
+    fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "Xvfb did not start (is the package xvfb installed?)" >&2
+  return 1
+}
+
+# window_shown CAPTION: true when a window with that caption is on the
+# display. xwininfo prints a caption in the locale's character set, and with
+# no locale set (a fresh system has no LANG) it cannot print Chinese at all:
+# it reads it in UTF-8 here, whatever the caller's locale.
+window_shown() {
+  LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep -qF "\"$1\""
+}

@@ -3,7 +3,7 @@
 emulator's own fault, so that one more run is fair: Wine reported an
 illegal instruction, at an address outside the program's own module (code
 Wine made at run time, or one of its DLLs), and no check had failed before.
-  tools/emulator-fault.py LOG MODULE
+  tools/stages/emulator-fault.py LOG MODULE
 Exit 0 with the reason on standard output when it did; 1 with the reason
 on standard error when the failure is the program's or the test's own."""
 import re

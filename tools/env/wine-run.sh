@@ -5,7 +5,7 @@ set -euo pipefail
 prefix=$1 arch=$2
 shift 2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/wine-env.sh"
+source "$here/wine.sh"
 wine_env "$prefix" "$arch"
 "$here/wine-prefix.sh" "$prefix" "$arch" >/dev/null
 exec "$WINE" "$@"
