@@ -12,6 +12,11 @@
 #                             TZ, LANG and umask, and compares every file
 #                             (exit 77: not a git checkout, nothing to clone);
 #                             with the options below, both releases take them
+#                             (tools/release/compare.sh; --keep DIR keeps both)
+#   --reuse-build             packs the programs that the last release of this
+#                             commit in this clone built (dist/ and build/release/
+#                             as it left them) instead of building them again:
+#                             to sign an unsigned release after the fact
 #   --sign FILE.p12           signs both programs (Authenticode, SHA-256, dated
 #                             the commit's time), password in the environment
 #                             variable CONVERT_SIGN_PASSWORD (may be empty); dist/
@@ -27,14 +32,16 @@ set -euo pipefail
 
 usage() {
   [ -z "${1:-}" ] || echo "tools/release/release.sh: $1" >&2
-  echo "usage: tools/release/release.sh [--check] [--sign FILE.p12 [--timestamp URL]] [--url BASE]" >&2
+  echo "usage: tools/release/release.sh [--check [--keep DIR]] [--reuse-build] [--sign FILE.p12 [--timestamp URL]] [--url BASE]" >&2
   exit 2
 }
 # Read before the cd below: a key's path is the caller's.
-check_twice="" sign_key="" timestamp="" base_url="" pass_on=()
+check_twice="" keep=() reuse="" sign_key="" timestamp="" base_url="" pass_on=()
 while [ $# -gt 0 ]; do
   case $1 in
     --check) check_twice=yes; shift ;;
+    --keep) [ $# -ge 2 ] && [ -n "$2" ] || usage "--keep needs a folder"; keep=(--keep "$2"); shift 2 ;;
+    --reuse-build) reuse=yes; shift ;;
     --sign)
       [ $# -ge 2 ] && [ -n "$2" ] || usage "--sign needs the key file (PKCS#12, .p12 or .pfx)"
       [ -f "$2" ] && [ -r "$2" ] || usage "--sign $2: no such readable file"
@@ -51,89 +58,21 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ -z "$timestamp" ] || [ -n "$sign_key" ] || usage "--timestamp goes with --sign"
+[ ${#keep[@]} -eq 0 ] || [ -n "$check_twice" ] || usage "--keep goes with --check"
+[ -z "$reuse" ] || [ -z "$check_twice" ] || usage "--reuse-build does not go with --check"
 
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
-root=$PWD
 
 # Every file of a folder, subfolders too, in a fixed order.
 files_of() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
-
-check() {
-  local commit start
-  commit=$(git rev-parse HEAD)
-  work=$(mktemp -d "${TMPDIR:-/tmp}/convert-release-check.XXXXXX")
-  trap 'rm -rf "$work"' EXIT
-  start=$(date +%s)
-  # name, TZ, LANG, umask
-  local runs=("one/convert Asia/Shanghai zh_CN.UTF-8 077" "two/a/deeper/path/src America/Los_Angeles C.UTF-8 002")
-  for run in "${runs[@]}"; do
-    read -r dir tz lang mask <<<"$run"
-    git clone -q --no-checkout "$(git rev-parse --path-format=absolute --git-common-dir)" "$work/$dir"
-    git -C "$work/$dir" checkout -q --detach "$commit"
-    echo "release build in $work/$dir (TZ=$tz LANG=$lang umask $mask)"
-    if ! (cd "$work/$dir" && umask "$mask" && TZ=$tz LANG=$lang tools/release/release.sh "${pass_on[@]}") >"$work/${dir%%/*}.log" 2>&1; then
-      cat "$work/${dir%%/*}.log"
-      echo "FAIL: the release build in $work/$dir failed" >&2
-      return 1
-    fi
-  done
-  local a=$work/one/convert/dist b=$work/two/a/deeper/path/src/dist same=yes
-  if ! diff -q <(files_of "$a") <(files_of "$b") >/dev/null; then
-    echo "FAIL: the two dist/ folders hold different files:"; diff <(files_of "$a") <(files_of "$b") || true
-    same=no
-  fi
-  while IFS= read -r name; do
-    f=$a/$name
-    if cmp -s "$f" "$b/$name"; then
-      echo "  identical  $(sha256sum "$f" | cut -c1-16)…  $name"
-    else
-      same=no
-      echo "  DIFFERENT  $name"
-      case $name in
-        *.zip) python3 - "$f" "$b/$name" <<'PY'
-import sys, zipfile
-one, two = (zipfile.ZipFile(p) for p in sys.argv[1:3])
-for x, y in zip(one.infolist(), two.infolist()):
-    print(f"    {x.filename}: crc {x.CRC:08x} / {y.CRC:08x}, date {x.date_time} / {y.date_time}, "
-          f"attr {x.external_attr:o} / {y.external_attr:o}")
-PY
-          ;;
-        BUILDINFO) diff "$f" "$b/$name" | sed 's/^/    /' || true ;;
-        *) cmp "$f" "$b/$name" | sed 's/^/    /' || true ;;
-      esac
-    fi
-  done < <(files_of "$a")
-  echo "two release builds of $commit in $(( $(date +%s) - start )) s"
-  if [ "$same" != yes ]; then
-    echo "FAIL: the release is not reproducible"
-    return 1
-  fi
-  echo "ok: byte-identical dist/ from both builds"
-}
+source tools/release/sign.sh
 
 tools/env/deps.sh release
 # The key is tried before anything is built: a wrong password must not cost a build.
-if [ -n "$sign_key" ]; then
-  export CONVERT_SIGN_PASSWORD=${CONVERT_SIGN_PASSWORD-}
-  # OpenSSL 3 reads older .p12 files (RC2, 3DES) only with its legacy provider.
-  p12() {
-    openssl pkcs12 -in "$sign_key" -passin env:CONVERT_SIGN_PASSWORD "$@" 2>/dev/null ||
-      openssl pkcs12 -legacy -in "$sign_key" -passin env:CONVERT_SIGN_PASSWORD "$@" 2>/dev/null
-  }
-  if ! p12 -noout; then
-    usage "--sign $sign_key: cannot open it with the password in CONVERT_SIGN_PASSWORD (wrong password, or not a PKCS#12 file)"
-  fi
-  p12 -nocerts -nodes | grep -q -- '-----BEGIN .*PRIVATE KEY-----' || usage "--sign $sign_key: holds no private key"
-  p12 -clcerts -nokeys | grep -q -- '-----BEGIN CERTIFICATE-----' || usage "--sign $sign_key: holds no certificate for its key"
-fi
+[ -z "$sign_key" ] || check_key
 
 if [ -n "$check_twice" ]; then
-  if ! git rev-parse --verify -q HEAD >/dev/null 2>&1; then
-    echo "skipped: not a git checkout with a commit (a release is made from a commit)"
-    exit 77
-  fi
-  check
-  exit
+  exec tools/release/compare.sh "${keep[@]}" "${pass_on[@]}"
 fi
 
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
@@ -147,66 +86,30 @@ SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 umask 022
 
-rm -rf build/release dist
-for arch in win32 win64; do
-  cmake --preset "release-$arch" >/dev/null
-  cmake --build --preset "release-$arch"
-done
+if [ -n "$reuse" ]; then
+  # Only the programs that this commit's release packed, unchanged since.
+  [ "$(sed -n 's/^commit: //p' dist/BUILDINFO 2>/dev/null)" = "$commit" ] ||
+    usage "--reuse-build: dist/ holds no release of $commit made here"
+  for arch in win32 win64; do
+    zipped=$(find dist -maxdepth 1 -name "convert-*-$arch.zip")
+    /usr/bin/python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("convert.exe"))' \
+      "$zipped" | cmp -s - "build/release/$arch/app/convert.exe" ||
+      usage "--reuse-build: build/release/$arch/app/convert.exe is not the program dist/ packs"
+  done
+  rm -rf dist build/release/*/convert-signed.exe*
+else
+  rm -rf build/release dist
+  for arch in win32 win64; do
+    cmake --preset "release-$arch" >/dev/null
+    cmake --build --preset "release-$arch"
+  done
+fi
 tools/release/pe-check.py build/release/win32/app/convert.exe build/release/win64/app/convert.exe
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/win32/CMakeCache.txt)
 mkdir dist
 
-# Signed, a program is the unsigned one plus its signature: anyone who rebuilds
-# the unsigned program from the commit can attach the published signature and
-# get the signed bytes. remove-signature gives the unsigned program back only
-# if its PE checksum was right (tools/release/pe-check.py above) and its size a
-# multiple of 8 (osslsigncode pads it otherwise); both are checked, and the
-# round trip both ways too.
-sign() {
-  local arch=$1 unsigned=build/release/$1/app/convert.exe signed=build/release/$1/convert-signed.exe
-  local pem=dist/convert-$version-$1.exe.pem size log=build/release/$1/osslsigncode.log
-  size=$(stat -c %s "$unsigned")
-  if [ $((size % 8)) -ne 0 ]; then
-    echo "tools/release/release.sh: $unsigned is $size bytes, not a multiple of 8: osslsigncode would pad it, and" >&2
-    echo "  the signed program less its signature would not be the unsigned one (align the file at the link)" >&2
-    return 1
-  fi
-  local args=(-pkcs12 "$sign_key" -h sha256 -n "$sign_name" -i "$sign_url" -time "$SOURCE_DATE_EPOCH")
-  [ -z "$timestamp" ] || args+=(-ts "$timestamp")
-  # The password through a pipe, never on a command line; osslsigncode cannot
-  # read an empty one from a file, and needs none then.
-  if [ -n "$CONVERT_SIGN_PASSWORD" ]; then
-    osslsigncode sign "${args[@]}" -readpass /dev/fd/3 -in "$unsigned" -out "$signed" \
-      3< <(printf '%s' "$CONVERT_SIGN_PASSWORD") >"$log" 2>&1 || { cat "$log" >&2; return 1; }
-  else
-    osslsigncode sign "${args[@]}" -in "$unsigned" -out "$signed" >"$log" 2>&1 || { cat "$log" >&2; return 1; }
-  fi
-  osslsigncode extract-signature -pem -in "$signed" -out "$pem" >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
-  osslsigncode remove-signature -in "$signed" -out "$signed.removed" >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
-  if ! cmp -s "$signed.removed" "$unsigned"; then
-    echo "tools/release/release.sh: $arch: the signed program less its signature is not the unsigned program" >&2
-    return 1
-  fi
-  # The certificates only have to be found here, to attach: whether they are
-  # trusted is tools/release/verify.sh's question.
-  osslsigncode attach-signature -sigin "$pem" -CAfile "$chain" -in "$unsigned" -out "$signed.attached" \
-    >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
-  if ! cmp -s "$signed.attached" "$signed"; then
-    echo "tools/release/release.sh: $arch: the unsigned program plus $pem is not the signed program" >&2
-    return 1
-  fi
-  rm -f "$signed.removed" "$signed.attached"
-  echo "signed $unsigned (${size} -> $(stat -c %s "$signed") bytes): $pem; round trip both ways byte for byte"
-}
-if [ -n "$sign_key" ]; then
-  sign_name=$(/usr/bin/python3 tools/release/make-manifests.py --field locale.en-US.name)
-  sign_url=$(/usr/bin/python3 tools/release/make-manifests.py --field homepage)
-  [ -z "$timestamp" ] || echo "tools/release/release.sh: timestamps from $timestamp (needs the network; the signed programs then differ from one signing to the next)"
-  chain=build/release/chain.pem
-  { cat /etc/ssl/certs/ca-certificates.crt 2>/dev/null || true; p12 -nokeys; } >"$chain"
-  for arch in win32 win64; do sign "$arch"; done
-fi
+[ -z "$sign_key" ] || sign_programs
 
 zips=()
 for arch in win32 win64; do
