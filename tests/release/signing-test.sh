@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # The signed release of the checked-out commit, end to end, with a CA and
 # code-signing certificates made for this run only (no key is committed):
+#   tests/release/signing-test.sh [BUILDS]
+# BUILDS: the two release builds of this commit that tools/release/compare.sh
+# --keep BUILDS left; they are signed and verified here, not built again (without
+# BUILDS they are made first, in a temporary folder).
 #   - tools/release/release.sh refuses bad options and keys before building anything;
-#   - a signed release with manifests, in a fresh clone; both programs verify
+#   - a signed release with manifests, from the first build; both programs verify
 #     against the test CA (and not against the system's certificates);
 #   - the round trip both ways, byte for byte: signed less its signature is the
 #     unsigned program, unsigned plus its .pem is the signed one; signing again
 #     gives the same bytes;
-#   - tools/release/verify.sh (the clone's) passes it, rebuilding in another fresh clone, and
+#   - tools/release/verify.sh (the clone's) passes it against the second build, and
 #     fails every tampered copy in the table below, each remade to look whole
 #     where the fault allows (zip, manifests, SHA256SUMS).
 # Exit 77: not a git checkout with a commit.
@@ -22,6 +26,18 @@ fi
 commit=$(git rev-parse HEAD)
 work=$(mktemp -d "${TMPDIR:-/tmp}/convert-signing-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+base=https://downloads.chengyanshe.example/convert/1.0.0
+builds=${1:-}
+if [ -z "$builds" ]; then
+  builds=$work/builds
+  tools/release/compare.sh --keep "$builds" --url "$base" >"$work/compare.log" 2>&1 ||
+    { cat "$work/compare.log"; echo "FAIL: the two release builds"; exit 1; }
+fi
+builds=$(realpath "$builds")
+for build in one/convert two/a/deeper/path/src; do
+  [ "$(git -C "$builds/$build" rev-parse HEAD 2>/dev/null)" = "$commit" ] && [ -f "$builds/$build/dist/BUILDINFO" ] ||
+    { echo "FAIL: $builds/$build holds no release build of $commit (tools/release/compare.sh --keep)"; exit 1; }
+done
 failures=0
 pass() { echo "ok   $*"; }
 bad() {
@@ -107,12 +123,12 @@ for row in "${refusals[@]}"; do
   fi
 done
 
-# ---- The signed release.
-base=https://downloads.chengyanshe.example/convert/1.0.0
-one=$work/one/convert
-clone "$one"
+# ---- The signed release: the first build's programs, signed (a copy of its
+# clone, so that the unsigned release stays as it was).
+one=$work/one/convert rebuilt=$builds/two/a/deeper/path/src/build/release
+mkdir -p "$(dirname "$one")" && cp -a "$builds/one/convert" "$one"
 sign_start=$SECONDS
-if ! (cd "$one" && CONVERT_SIGN_PASSWORD=$password tools/release/release.sh --sign "$pki/signer.p12" --url "$base") \
+if ! (cd "$one" && CONVERT_SIGN_PASSWORD=$password tools/release/release.sh --reuse-build --sign "$pki/signer.p12" --url "$base") \
     >"$work/release.log" 2>&1; then
   cat "$work/release.log"
   echo "FAIL: tools/release/release.sh --sign failed"
@@ -150,8 +166,8 @@ for arch in win32 win64; do
 done
 
 verify_start=$SECONDS
-if "$one/tools/release/verify.sh" "$dist" --ca "$pki/ca.pem" >"$work/verify.log" 2>&1; then
-  pass "tools/release/verify.sh passes the signed release (rebuilt in a fresh clone) in $((SECONDS - verify_start)) s"
+if "$one/tools/release/verify.sh" "$dist" --ca "$pki/ca.pem" --rebuilt "$rebuilt" >"$work/verify.log" 2>&1; then
+  pass "tools/release/verify.sh passes the signed release (against the second build) in $((SECONDS - verify_start)) s"
 else
   bad "tools/release/verify.sh fails the signed release:"
   sed 's/^/    /' "$work/verify.log"
@@ -239,8 +255,7 @@ for row in "${tampered[@]}"; do
     "$change"
   )
   rc=0
-  # The rebuild of the commit is the one just verified: taken from the release's build folder.
-  "$one/tools/release/verify.sh" "$copy" --ca "$pki/ca.pem" --rebuilt "$one/build/release" >"$work/tampered.log" 2>&1 || rc=$?
+  "$one/tools/release/verify.sh" "$copy" --ca "$pki/ca.pem" --rebuilt "$rebuilt" >"$work/tampered.log" 2>&1 || rc=$?
   if [ $rc -eq 1 ] && grep -qF -- "$message" "$work/tampered.log"; then
     pass "tampered ($change): $(grep -m1 -F -- "$message" "$work/tampered.log" | sed 's/^FAIL:* *//')"
     refused=$((refused + 1))

@@ -106,7 +106,8 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo=sudo
 fi
 # sudo drops the caller's environment: the setting goes on apt's own command line.
-apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q --no-install-recommends)
+# Another install (a second run, a helper) may hold dpkg's lock for a while: wait for it.
+apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -q --no-install-recommends -o DPkg::Lock::Timeout=600)
 
 echo "Installing for ./$command: ${missing_required[*]} ${missing_wanted[*]}"
 # A foreign architecture is added only for a package of it, and taken away
