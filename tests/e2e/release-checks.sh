@@ -21,8 +21,9 @@ source "$tools/env/wine.sh"
 prefix=$build/wineprefix-release
 "$tools/env/wine-prefix.sh" "$prefix" "$arch" >/dev/null
 wine_env "$prefix" "$arch"
+prefix=$WINEPREFIX  # where wine_env keeps it
 
-work=$build/release-checks/$mode
+work=${CONVERT_WINE_STATE:-$build}/release-checks/$mode
 rm -rf "$work"
 mkdir -p "$work/converter" "$work/bare"
 cp "$convert" "$work/converter/convert.exe"

@@ -7,7 +7,9 @@
 namespace stress {
 namespace {
 
-constexpr UINT kSendTimeoutMs = 5000;
+// An upper bound, not a pause: a paste of 30,000 digits through Wine's
+// clipboard on a busy machine has taken more than five seconds.
+constexpr UINT kSendTimeoutMs = 30000;
 
 // Digits in a repeating run, so that a lost or doubled stretch shows.
 std::wstring ManyDigits(std::size_t count) {
@@ -18,7 +20,9 @@ std::wstring ManyDigits(std::size_t count) {
 }
 
 bool PutOnClipboard(const std::wstring& text) {
-    if (!e2e::WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) return false;
+    if (!e2e::WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, std::chrono::milliseconds(kSendTimeoutMs))) {
+        return false;
+    }
     EmptyClipboard();
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);

@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
-# Makes, caches and enters a minimal Debian root in a folder, for the test
-# environments this machine's own Debian cannot give (Wine 10; 32-bit Wine
-# where the host's cannot be installed). Needs root.
+# Makes, caches and enters the minimal Debian roots of the test environments
+# that this machine's own Debian cannot give, each in build/KIND-root. Needs root.
+#   wine10   Debian 13 with Wine 10 (amd64): the 64-bit window tests a second time
+#   wine32   Debian 12 with 32-bit Wine (amd64 and i386): the shipped program
+#            where this machine has no 32-bit Wine of its own
 #
-#   tools/env/debian-root.sh make ROOT SUITE ARCHS PACKAGE...
-#       ARCHS: comma-separated, the first the root's own (amd64,i386).
-#       Prints ROOT when it is ready. A root is kept behind a stamp that
-#       names the suite, the architectures and the packages: a change to
-#       any of them, or a run cut short, makes it again.
-#   tools/env/debian-root.sh run ROOT [--bind DIR[:ro]]... [--env NAME]... -- COMMAND...
-#       Runs COMMAND in the root with /proc, /dev, the X socket folder and
-#       each DIR mounted at the same path, in a clean environment (PATH,
-#       HOME, LANG=C.UTF-8 and each NAME from this environment), from the
-#       current folder. Every mount and every process of the root is gone
-#       again when it returns, however it ends; its exit status is
-#       COMMAND's.
+#   tools/env/debian-root.sh make KIND
+#       Prints the root's folder when it is ready. A root is kept behind a
+#       stamp that names the suite, the architectures and the packages: a
+#       change to any of them, or a run cut short, makes it again.
+#   tools/env/debian-root.sh run KIND -- COMMAND...
+#       Runs COMMAND in the root with /proc, /dev, the X socket folder, the
+#       project (read-only) and its build/ folder (writable) mounted at the
+#       same paths, in a clean environment (PATH, HOME, LANG=C.UTF-8 and the
+#       test settings below from this environment), from the current folder.
+#       Every mount and every process of the root is gone again when it
+#       returns, however it ends; its exit status is COMMAND's.
 #   tools/env/debian-root.sh mirror SUITE
 #       Prints the Debian mirror the roots are made from.
 #
@@ -25,6 +26,24 @@
 # making it failed.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+project=$(cd "$here/../.." && pwd -P)
+# The roots: suite, architectures (the first the root's own), packages. Wine
+# with the fonts the window needs (without recommends, Wine lacks its own
+# fonts-wine: the caption buttons, drawn with Marlett, would show as "0 1 r"),
+# xwininfo, and CMake and Python for ctest and the release checks, so that a
+# preset's whole window test set runs inside. bookworm has both architectures
+# in the same versions (its security index is not used).
+declare -A suites=([wine10]=trixie [wine32]=bookworm) archs_of=([wine10]=amd64 [wine32]=amd64,i386)
+declare -A packages_of=(
+  [wine10]="wine wine64 fonts-wine fonts-wqy-microhei x11-utils cmake python3-minimal"
+  [wine32]="wine wine64 wine32:i386 fonts-wine fonts-wqy-microhei x11-utils cmake python3-minimal")
+# What reaches a command in a root from this environment.
+passed_env=(DISPLAY WINEDEBUG CONVERT_E2E_MACHINE CONVERT_E2E_PROGRAM CONVERT_E2E_TIME_SCALE CONVERT_WINE_STATE)
+kind_root() {
+  [ -n "${suites[${1:-}]:-}" ] || usage
+  realpath -m "${CONVERT_ROOTS:-$project/build}/$1-root"
+}
 
 usage() { sed -n '/^#   tools/,/^# The mirror/{/^# The mirror/!p}' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 skip() { echo "skipped: $*"; exit 77; }
@@ -120,11 +139,11 @@ remove_root() {
 }
 
 make_root() {
-  [ $# -ge 4 ] || usage
-  local root suite=$2 archs=$3
-  root=$(realpath -m "$1")
-  shift 3
-  local packages=("$@")
+  [ $# -eq 1 ] || usage
+  local root suite=${suites[$1]:-} archs=${archs_of[$1]:-}
+  root=$(kind_root "$1") || usage
+  local packages
+  read -r -a packages <<<"${packages_of[$1]}"
   local stamp_text="$suite $archs: ${packages[*]}"
   ready() { [ "$(cat "$1/.convert-root" 2>/dev/null)" = "$stamp_text" ]; }
   ready "$root" && { echo "$root"; return 0; }
@@ -181,20 +200,13 @@ make_root() {
 # The root and the command's process are globals: the exit trap that cleans
 # up runs after this function has returned.
 run_in_root() {
-  root=$(realpath -m "${1:?}")
-  shift
+  root=$(kind_root "${1:-}") || usage
+  [ "${2:-}" = -- ] && [ $# -gt 2 ] || usage
+  shift 2
   [ -f "$root/.convert-root" ] || fail "$root is not a root made by tools/env/debian-root.sh make"
   [ "$(id -u)" -eq 0 ] || skip "entering a Debian root needs root (mount, chroot)"
-  local binds=() envs=(PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8)
-  while [ $# -gt 0 ]; do
-    case $1 in
-      --bind) binds+=("$2"); shift 2 ;;
-      --env) [ -n "${!2+set}" ] && envs+=("$2=${!2}"); shift 2 ;;
-      --) shift; break ;;
-      *) usage ;;
-    esac
-  done
-  [ $# -gt 0 ] || usage
+  local binds=("$project:ro" "$project/build") envs=(PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8) name
+  for name in "${passed_env[@]}"; do [ -n "${!name+set}" ] && envs+=("$name=${!name}"); done
   # One entry at a time: the mounts and processes below are this entry's.
   exec 9>"$root.lock"
   flock 9

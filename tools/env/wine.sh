@@ -7,6 +7,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/on-exit.sh"
 wine_env() {
   export WINEPREFIX
   WINEPREFIX=$(realpath -m "$1")
+  # CONVERT_WINE_STATE=DIR keeps every prefix in DIR instead, by its name: a
+  # second Wine must not convert the first one's prefixes.
+  [ -z "${CONVERT_WINE_STATE:-}" ] || WINEPREFIX=$(realpath -m "$CONVERT_WINE_STATE/$(basename "$1")")
   export WINEARCH=$2
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

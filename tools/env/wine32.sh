@@ -17,12 +17,7 @@
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine.sh"
 
-wine32_root=$(realpath -m "$here/../../build/i386-wine-root")
-# The root's packages: Wine with its 32-bit half, the fonts the window needs,
-# xwininfo, and CMake and Python for ctest and the release checks, so that
-# the whole win32 test set can run inside it. bookworm has both
-# architectures in the same versions (its security index is not used).
-wine32_root_packages=(wine wine64 wine32:i386 x11-utils fonts-wqy-microhei fonts-wine cmake python3-minimal)
+wine32_root=$(realpath -m "${CONVERT_ROOTS:-$here/../../build}/wine32-root")
 
 # qemu's i386 emulation, registered with binfmt_misc for a run (root); the
 # F flag opens the emulator now, so it serves inside a root too. The
@@ -55,14 +50,11 @@ qemu_unregister() {
 }
 
 # Makes the root once (tools/env/debian-root.sh's exit status) and prints it.
-wine32_make_root() {
-  "$here/debian-root.sh" make "$wine32_root" bookworm amd64,i386 "${wine32_root_packages[@]}"
-}
-# Runs a command in the root with the project at its own path: a plain
-# command line, so that "${wine32_root_run[@]}" CMD & gives the pid of the
-# process that cleans the root up.
-wine32_root_run=("$here/debian-root.sh" run "$wine32_root" --bind "$(cd "$here/../.." && pwd -P)" --env DISPLAY
-                 --env WINEDEBUG --env CONVERT_E2E_MACHINE --)
+wine32_make_root() { "$here/debian-root.sh" make wine32; }
+# Runs a command in the root: a plain command line, so that
+# "${wine32_root_run[@]}" CMD & gives the pid of the process that cleans the
+# root up.
+wine32_root_run=("$here/debian-root.sh" run wine32 --)
 wine32_in_root() { "${wine32_root_run[@]}" "$@"; }
 
 wine32_decide() {

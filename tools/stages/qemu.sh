@@ -20,7 +20,7 @@
 #
 # Which 32-bit Wine runs is decided once, by tools/env/wine32.sh (test.sh passes
 # its answer in CONVERT_WINE32_WAY): this machine's own wine32:i386, or the
-# one inside a Debian 12 root made once in build/i386-wine-root, where the
+# one inside a Debian 12 root made once in build/wine32-root, where the
 # project folder is mounted at the same path, so that the builds, the prefix
 # and the display are the same.
 set -euo pipefail
@@ -43,7 +43,12 @@ if [ "${1:-}" = --inner ]; then
   tools/env/wine-prefix.sh "$prefix" win64 >/dev/null
   echo "Wine prefix ready after $(( $(date +%s) - started )) s"
   if [ "$mode" = tests ] || [ "$mode" = start ]; then
-    unit=$("$WINE" build/win32/tests/convert_unit_tests.exe) || { echo "$unit"; exit 1; }
+    # What the 32-bit build can get wrong: the core, the Convert command, the
+    # application's texts and the FPU modes; the window's own unit tests
+    # (layout, colours, accessible objects) are the 64-bit build's, under Wine
+    # at native speed.
+    unit=$("$WINE" build/win32/tests/convert_unit_tests.exe --gtest_filter='-Form*:AccessibleTest.*') ||
+      { echo "$unit"; exit 1; }
     echo "$unit"
     # Its own count, not "[  PASSED  ]", which a run with failures prints too.
     ! grep -q '^\[  FAILED  \]' <<<"$unit" && grep -q '^\[==========\] [1-9][0-9]* tests\? from .* ran' <<<"$unit" ||
@@ -153,7 +158,7 @@ mkdir -p build
 exec 8>build/i686-tests-qemu.lock
 flock 8
 
-runner=() xvfb_pid="" inner_pid=""
+runner=() inner_pid=""
 cleanup() {
   set +e
   # Inside the root, leaving it ends every process there; here, ending the
@@ -169,23 +174,16 @@ cleanup() {
       tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$prefix_path" && kill -9 "${p#/proc/}" 2>/dev/null
     done
   fi
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   qemu_unregister
 }
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+on_exit cleanup
 
 qemu_register || skip "$QEMU_WHY"
 
-# The unit tests make windows too (the layout and colour tests).
+# The walk and the start show the window: a display of their own where there is none.
 if [ -z "${DISPLAY:-}" ]; then
   command -v Xvfb >/dev/null || skip "no DISPLAY and no Xvfb"
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-  export DISPLAY=":$(tr -dc 0-9 <"$display_file")"
-  rm -f "$display_file"
+  start_private_display
 fi
 
 root_note=""
@@ -194,7 +192,7 @@ if [ "$CONVERT_WINE32_WAY" = root-qemu ]; then
   rc=0
   root=$(wine32_make_root) || rc=$?
   [ "$rc" -eq 77 ] && skip "no 32-bit Wine here, and $(sed -n 's/^skipped: //p' <<<"$root")"
-  [ "$rc" -eq 0 ] || { echo "FAIL: the Debian 12 root with 32-bit Wine could not be made (build/i386-wine-root.log)"; exit 1; }
+  [ "$rc" -eq 0 ] || { echo "FAIL: the Debian 12 root with 32-bit Wine could not be made (build/wine32-root.log)"; exit 1; }
   root_note="; Wine inside the Debian 12 root $root, ready after $(( $(date +%s) - made )) s"
   runner=("${wine32_root_run[@]}")
 fi

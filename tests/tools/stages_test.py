@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""The readers of test output that decide what ./test.sh reports: which tests
-skipped (tools/stages/skipped-tests.py) and whether a failed walk under qemu earns a
-rerun (tools/stages/emulator-fault.py)."""
+"""The helpers that decide what ./test.sh reports and runs: which tests
+skipped (tools/stages/skipped-tests.py), whether a failed walk under qemu
+earns a rerun (tools/stages/emulator-fault.py), and whether a stage's inputs
+changed since its last passing run (tools/stages/inputs.py)."""
 import importlib.util
 import pathlib
+import subprocess
+import tempfile
 import unittest
 
 TOOLS = pathlib.Path(__file__).resolve().parents[2] / "tools" / "stages"
@@ -18,6 +21,7 @@ def load(name):
 
 skipped = load("skipped-tests")
 fault = load("emulator-fault")
+inputs = load("inputs")
 
 MODULES = """Modules:
 Module	Address			Debug info	Name (3 modules)
@@ -57,6 +61,42 @@ class SkippedTests(unittest.TestCase):
         for text, expected in rows:
             with self.subTest(text=text):
                 self.assertEqual(skipped.scan(text), expected)
+
+
+class Inputs(unittest.TestCase):
+    """A cached stage must run again whenever a file it depends on changes."""
+
+    def test_table(self):
+        with tempfile.TemporaryDirectory() as repo:
+            def run(*command):
+                subprocess.run(command, cwd=repo, check=True, capture_output=True)
+
+            def write(name, text):
+                path = pathlib.Path(repo, name)
+                path.parent.mkdir(parents=True, exist_ok=True)
+                path.write_text(text)
+
+            run("git", "init", "-q")
+            for name in ("core/a.cpp", "core/b.h", "docs/x.md", ".gitignore"):
+                write(name, name)
+            write(".gitignore", "*.o\n")
+            run("git", "add", "-A")
+            run("git", "-c", "user.name=t", "-c", "user.email=t@t", "commit", "-qm", "x")
+            rows = [  # change, whether the key of core/ changes
+                (lambda: write("core/a.cpp", "changed, not committed"), True),
+                (lambda: run("git", "-c", "user.name=t", "-c", "user.email=t@t", "commit", "-qam", "y"), False),
+                (lambda: write("core/new.cpp", "untracked"), True),
+                (lambda: pathlib.Path(repo, "core/b.h").unlink(), True),
+                (lambda: run("git", "mv", "core/a.cpp", "core/c.cpp"), True),
+                (lambda: write("core/ignored.o", "ignored"), False),
+                (lambda: write("docs/x.md", "outside"), False),
+            ]
+            for change, changes_key in rows:
+                before = inputs.key(["core"], cwd=repo)
+                change()
+                with self.subTest(change=change.__code__.co_consts):
+                    self.assertEqual(inputs.key(["core"], cwd=repo) != before, changes_key)
+            self.assertNotEqual(inputs.key(["core"], ["wine 8.0"], repo), inputs.key(["core"], ["wine 10.0"], repo))
 
 
 if __name__ == "__main__":
