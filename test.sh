@@ -110,7 +110,8 @@ skip() {
 # up to the first that fails; the lanes' pids are collected in lanes.
 lanes=()
 lane() {
-  ( "$2" ) &
+  # A lane cleans up after itself only: what the run registered is the run's.
+  ( ON_EXIT_CMDS=(); "$2" ) &
   lanes+=($!)
 }
 descendants() { local p; for p in $(pgrep -P "$1"); do descendants "$p"; echo "$p"; done; }

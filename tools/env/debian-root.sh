@@ -6,28 +6,25 @@
 #            where this machine has no 32-bit Wine of its own
 #
 #   tools/env/debian-root.sh make KIND
-#       Prints the root's folder when it is ready. A root is kept behind a
-#       stamp that names the suite, the architectures and the packages: a
-#       change to any of them, or a run cut short, makes it again.
+#       Prints the root's folder when it is ready. It is kept behind a stamp
+#       of its suite, architectures and packages: a change to any of them,
+#       or a run cut short, makes it again.
 #   tools/env/debian-root.sh run KIND -- COMMAND...
-#       Runs COMMAND in the root with /proc, /dev, the X socket folder, the
-#       project (read-only) and its build/ folder (writable) mounted at the
-#       same paths, in a clean environment (PATH, HOME, LANG=C.UTF-8 and the
-#       test settings below from this environment), from the current folder.
-#       Every mount and every process of the root is gone again when it
-#       returns, however it ends; its exit status is COMMAND's.
+#       Runs COMMAND from the current folder in the root, with /proc, /dev,
+#       the X socket folder, the project (read-only) and its build/ folder
+#       mounted at their own paths, in a clean environment (PATH, HOME,
+#       LANG=C.UTF-8, passed_env below). However it ends, every mount and
+#       process of the root is gone again; its exit status is COMMAND's.
 #   tools/env/debian-root.sh mirror SUITE
 #       Prints the Debian mirror the roots are made from.
 #
-# The mirror is this machine's own, read from its apt sources (the first
-# that serves SUITE); DEBIAN_MIRROR overrides it. An apt proxy is used too.
+# The mirror is this machine's own (the first of its apt sources that serves
+# the suite); DEBIAN_MIRROR overrides it. An apt proxy is used too.
 # Exit status 77 with a line "skipped: ..." when the root cannot be made on
 # this machine at all (not root, no debootstrap, no mirror reachable); 1 when
 # making it failed.
 set -uo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-
-project=$(cd "$here/../.." && pwd -P)
+project=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)
 # The roots: suite, architectures (the first the root's own), packages. Wine
 # with the fonts the window needs (without recommends, Wine lacks its own
 # fonts-wine: the caption buttons, drawn with Marlett, would show as "0 1 r"),
