@@ -61,6 +61,14 @@ LayoutScale Form::MakeFontAndScale(int dpi) {
     SelectObjectScope select(dc.get(), measure.get());
     SIZE size{};
     if (GetTextExtentPoint32W(dc.get(), L"0", 1, &size) && size.cy > 0) scale.text_height = size.cy;
+    // MS Sans Serif is a bitmap face of a few sizes, and above 96 DPI its text
+    // may grow less than the resolution; the Chinese texts, drawn in faces
+    // that scale, grow with it. The controls grow at least as much as they
+    // do, or the credit would leave the panel (at 192 DPI the face's 20-pixel
+    // text would scale the window by 1.54 and the texts by 2).
+    if (static_cast<long long>(scale.text_height) * 96 < static_cast<long long>(scale.design_text_height) * dpi) {
+        scale = {dpi, 96};
+    }
     return scale;
 }
 
