@@ -24,8 +24,9 @@ wine_env() {
 # CONVERT_32BIT_AS_IF makes the scripts act as if this machine were of the
 # other kind, so that one machine can run both paths: "no-kernel" as if the
 # kernel ran no 32-bit code, "no-host-wine" as if this machine had no 32-bit
-# Wine of its own (and none could be installed).
-as_if() { [ "${CONVERT_32BIT_AS_IF:-}" = "$1" ]; }
+# Wine of its own (and none could be installed); both, comma-separated, as
+# if it had neither (the root through qemu).
+as_if() { [[ ,${CONVERT_32BIT_AS_IF:-}, == *,$1,* ]]; }
 
 # True when the kernel runs 32-bit x86 programs itself (some have the 32-bit
 # emulation switched off). A 93-byte static i386 program that only exits
