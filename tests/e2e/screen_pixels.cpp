@@ -1,5 +1,7 @@
 #include "screen_pixels.h"
 
+#include <map>
+
 namespace e2e {
 
 ScreenCapture CaptureScreen(const RECT& rect) {
@@ -34,6 +36,20 @@ ScreenCapture CaptureScreen(const RECT& rect) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return capture;
+}
+
+COLORREF MostCommonColour(const ScreenCapture& capture) {
+    std::map<COLORREF, int> counts;
+    for (const COLORREF pixel : capture.pixels) ++counts[pixel];
+    COLORREF most = 0;
+    int count = 0;
+    for (const auto& [colour, pixels] : counts) {
+        if (pixels > count) {
+            most = colour;
+            count = pixels;
+        }
+    }
+    return most;
 }
 
 TextLook LookOfText(const ScreenCapture& capture, COLORREF background, COLORREF text) {

@@ -15,6 +15,8 @@ struct ScreenCapture {
 };
 
 ScreenCapture CaptureScreen(const RECT& rect);
+// The colour most of the capture shows (a background); black when empty.
+COLORREF MostCommonColour(const ScreenCapture& capture);
 
 // How a line of text looks against its background.
 struct TextLook {
