@@ -103,8 +103,9 @@ std::optional<std::string> TitleBarUnchecked() {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
     OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof version;
-    if (!get_version || get_version(&version) != 0) return "the Windows version is unknown";
-    if (version.dwMajorVersion == 10 && version.dwBuildNumber < 19041) {
+    // A version that cannot be read is checked: DWM's answer tells.
+    if (!get_version || get_version(&version) != 0) return std::nullopt;
+    if (version.dwMajorVersion < 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber < 19041)) {
         return "Windows build " + std::to_string(version.dwBuildNumber) +
                " (the dark title bar is documented from build 19041)";
     }
