@@ -162,20 +162,19 @@ void CheckAccessibleNames(const AppSession& app) {
     EXPECT_FALSE(GetWindowLongW(app.Control(kLabel8), GWL_STYLE) & WS_TABSTOP) << "the link is no tab stop";
 }
 
-void CheckLinkDefaultAction(const AppSession& app) {
-    ComApartment com;
+// A screen reader follows the link (`follow`): the recorded http handler
+// gets the home page address, as from a click, and the window is left alone.
+template <typename Follow>
+void CheckFollowedLinkOpensHomePage(const AppSession& app, Follow follow) {
     const std::wstring record = TempFile(L"convert-e2e-a11y-url-");
     DeleteFileW(record.c_str());
     HttpHandler handler(RecorderCommand(record));
-    ASSERT_TRUE(handler.Registered());
+    ASSERT_TRUE(handler.Registered()) << handler.Explained();
 
     ASSERT_TRUE(app.ClickControl(kRadioButton2));
     const Fields fields{L"12", L"3", L"45"};
     WriteFields(app, fields);
-    const ComPtr<IAccessible> link = ObjectOf(app.Control(kLabel8));
-    ASSERT_TRUE(link);
-    const HRESULT hr = link->accDoDefaultAction(Self());
-    ASSERT_EQ(hr, S_OK) << Hex(hr);
+    ASSERT_NO_FATAL_FAILURE(follow());
     ASSERT_TRUE(WaitFor([&] { return !ReadFileText(record).empty(); }, std::chrono::milliseconds(10000)))
         << "the shell did not start the http handler";
     EXPECT_EQ(ReadFileText(record), std::string("arg ") + kHomePageAddress + "\nshow 1\n");
@@ -183,6 +182,16 @@ void CheckLinkDefaultAction(const AppSession& app) {
     EXPECT_TRUE(app.Checked(kRadioButton2));
     EXPECT_TRUE(app.OtherVisibleWindows().empty());
     DeleteFileW(record.c_str());
+}
+
+void CheckLinkDefaultAction(const AppSession& app) {
+    ComApartment com;
+    CheckFollowedLinkOpensHomePage(app, [&] {
+        const ComPtr<IAccessible> link = ObjectOf(app.Control(kLabel8));
+        ASSERT_TRUE(link);
+        const HRESULT hr = link->accDoDefaultAction(Self());
+        ASSERT_EQ(hr, S_OK) << Hex(hr);
+    });
 }
 
 // A screen reader may hold objects past the end of the program.
@@ -226,8 +235,6 @@ TEST(Accessibility, ObjectsHeldAfterTheWindowClosesAnswerWithAnError) {
 
 // UI Automation's client interface, as uiautomationcore.dll exports it.
 DECLARE_HANDLE(UiaNode);
-// CLSID_CUIAutomation
-constexpr GUID kCuiAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 
 struct UiaClient {
     HMODULE module = LoadLibraryW(L"uiautomationcore.dll");
@@ -306,6 +313,32 @@ TEST(Accessibility, UiAutomationNamesTheFieldsAndTheLink) {
         std::printf("note: not checked: the link's UI Automation Invoke (this UI Automation offers Invoke not even "
                     "for the push button); its MSAA default action is checked\n");
     }
+}
+
+// A screen reader that speaks UI Automation follows the link through its
+// Invoke pattern, which Windows' MSAA proxy maps onto the default action.
+TEST(Accessibility, UiAutomationInvokeOnTheLinkOpensTheHomePage) {
+    if (const auto wine = WineVersion()) {
+        GTEST_SKIP() << "under Wine " << *wine << ": Wine 8 has no UI Automation, and Wine 10's offers no Invoke";
+    }
+    ComApartment com;
+    AppSession app;
+    ComPtr<IUIAutomation> automation;
+    const HRESULT created = CoCreateInstance(kCuiAutomation, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_PPV_ARGS(automation.GetAddressOf()));
+    ASSERT_EQ(created, S_OK) << "CUIAutomation: " << Hex(created);
+    CheckFollowedLinkOpensHomePage(app, [&] {
+        ComPtr<IUIAutomationElement> link;
+        HRESULT hr = automation->ElementFromHandle(app.Control(kLabel8), link.GetAddressOf());
+        ASSERT_EQ(hr, S_OK) << "ElementFromHandle: " << Hex(hr);
+        ASSERT_TRUE(link);
+        ComPtr<IUIAutomationInvokePattern> invoke;
+        hr = link->GetCurrentPatternAs(kUiaInvokePattern, IID_PPV_ARGS(invoke.GetAddressOf()));
+        ASSERT_EQ(hr, S_OK) << "GetCurrentPatternAs(Invoke): " << Hex(hr);
+        ASSERT_TRUE(invoke) << "the link offers no Invoke pattern";
+        hr = invoke->Invoke();
+        ASSERT_EQ(hr, S_OK) << "Invoke: " << Hex(hr);
+    });
 }
 
 }  // namespace

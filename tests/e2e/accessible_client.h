@@ -93,4 +93,49 @@ inline ComPtr<IAccessible> StandardObjectOf(HWND control) {
     return object;
 }
 
+// UI Automation's client side, as far as the tests call it (the MinGW-w64
+// headers declare none of it): the methods before those called hold their
+// places in the table. COM objects are released, never deleted: their
+// interfaces have no virtual destructor.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+struct IUIAutomationElement : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(SAFEARRAY** id) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirst(int scope, IUnknown* condition, IUIAutomationElement** found) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAll(int scope, IUnknown* condition, IUnknown** found) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache(int scope, IUnknown* condition, IUnknown* cache,
+                                                          IUIAutomationElement** found) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache(int scope, IUnknown* condition, IUnknown* cache,
+                                                        IUnknown** found) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache(IUnknown* cache, IUIAutomationElement** updated) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(int property, VARIANT* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValueEx(int property, BOOL ignore_default, VARIANT* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCachedPropertyValue(int property, VARIANT* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCachedPropertyValueEx(int property, BOOL ignore_default, VARIANT* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(int pattern, REFIID riid, void** object) = 0;
+};
+
+struct IUIAutomation : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CompareElements(IUIAutomationElement* a, IUIAutomationElement* b,
+                                                      BOOL* same) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CompareRuntimeIds(SAFEARRAY* a, SAFEARRAY* b, BOOL* same) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRootElement(IUIAutomationElement** root) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND hwnd, IUIAutomationElement** element) = 0;
+};
+
+struct IUIAutomationInvokePattern : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Invoke() = 0;
+};
+#pragma GCC diagnostic pop
+
+// CLSID_CUIAutomation, and UIA_InvokePatternId.
+inline constexpr GUID kCuiAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+inline constexpr int kUiaInvokePattern = 10000;
+
 }  // namespace e2e
+
+__CRT_UUID_DECL(e2e::IUIAutomationElement, 0xd22108aa, 0x8ac5, 0x49a5, 0x83, 0x7b, 0x37, 0xbb, 0xb3, 0xd7, 0x59, 0x1e)
+__CRT_UUID_DECL(e2e::IUIAutomation, 0x30cbe57d, 0xd9d0, 0x452a, 0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee)
+__CRT_UUID_DECL(e2e::IUIAutomationInvokePattern, 0xfb377fbe, 0x8ea6, 0x46d5, 0x9c, 0x73, 0x64, 0x99, 0x64, 0x2d, 0x30,
+                0x59)

@@ -39,6 +39,10 @@ std::wstring DosPath(std::string_view path);
 std::wstring ConvertExe();
 std::wstring UrlRecorderExe();
 
+// The Wine version when the tests run under Wine (its ntdll says so), none on
+// Windows: the checks that only Windows can make skip under Wine with it.
+std::optional<std::string> WineVersion();
+
 // The machine a program is built for, read from its PE header
 // (IMAGE_FILE_MACHINE_I386, _AMD64, ...); none when the file is no PE image.
 std::optional<WORD> ProgramMachine(const std::wstring& exe);
@@ -62,10 +66,10 @@ struct MessageBoxView {
 
 class AppSession {
 public:
-    // Starts the program and waits until its window is shown and active;
-    // a program built for another machine than ExpectedMachine() is not
-    // started.
-    explicit AppSession(const std::wstring& exe = ConvertExe());
+    // Starts the program (in `folder` as its current folder, else in this
+    // process's) and waits until its window is shown and active; a program
+    // built for another machine than ExpectedMachine() is not started.
+    explicit AppSession(const std::wstring& exe = ConvertExe(), const std::wstring& folder = {});
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;
     ~AppSession();

@@ -176,7 +176,7 @@ TEST_F(ConversionErrors, NothingActsBehindTheBoxNorAfterIt) {
     const std::wstring record = TempFile(L"convert-e2e-box-url-");
     DeleteFileW(record.c_str());
     HttpHandler handler(RecorderCommand(record));
-    ASSERT_TRUE(handler.Registered());
+    ASSERT_TRUE(handler.Registered()) << handler.Explained();
     AppSession& app = App();
     const ComPtr<IAccessible> link = ObjectOf(app.Control(kLabel8));
     ASSERT_TRUE(link);

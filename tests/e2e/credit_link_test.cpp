@@ -93,7 +93,7 @@ void CheckLinkClickOpensHomePage(const AppSession& app) {
     const std::wstring record = TempFile(L"convert-e2e-url-");
     DeleteFileW(record.c_str());
     HttpHandler handler(RecorderCommand(record));
-    ASSERT_TRUE(handler.Registered());
+    ASSERT_TRUE(handler.Registered()) << handler.Explained();
 
     app.Activate();
     ASSERT_TRUE(app.ClickControl(kRadioButton2));
@@ -157,7 +157,7 @@ TEST(CreditLink, LinkLookGoesOnceTheErrorBoxHasGone) {
 
 TEST(CreditLink, FailedLaunchReportsNothing) {
     HttpHandler handler(L"\"C:\\no-such-e2e-browser\\browser.exe\" \"%1\"");
-    ASSERT_TRUE(handler.Registered());
+    ASSERT_TRUE(handler.Registered()) << handler.Explained();
 
     AppSession app;
     app.Activate();

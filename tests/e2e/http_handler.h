@@ -3,29 +3,56 @@
 #pragma once
 
 #include <windows.h>
+#include <shlwapi.h>
 
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "app_session.h"
+#include "system_settings.h"
 
 namespace e2e {
 
 inline constexpr char kHomePageAddress[] = "http://www.chengyanshe.example/";
 
 // The program the shell starts for http addresses, replaced while a test
-// runs. Wine's classes root is the machine's classes key alone.
+// runs.
+//
+// Wine's classes root is the machine's classes key alone, and Wine's shell
+// reads the http key's own command. Windows 10 and 11 go by the user's
+// default browser where there is one (its UserChoice, which is protected by
+// a hash and left alone): there the command of the ProgId that the shell
+// resolves http to is replaced for this user, under HKCU\Software\Classes,
+// which shadows the machine's, and then the shell is asked again.
 class HttpHandler {
 public:
     explicit HttpHandler(const std::wstring& command) {
-        original_ = Read();
-        // A run killed half-way leaves its own command behind.
-        if (original_.empty() || original_.find(L"e2e") != std::wstring::npos) original_ = kWineDefault;
-        registered_ = Write(command);
+        if (WineVersion()) {
+            original_ = Read();
+            // A run killed half-way leaves its own command behind.
+            if (original_.empty() || original_.find(L"e2e") != std::wstring::npos) original_ = kWineDefault;
+            registered_ = Write(command);
+            return;
+        }
+        std::wstring prog_id = ShellAnswer(ASSOCSTR_PROGID);
+        if (prog_id.empty()) prog_id = L"http";
+        user_command_.emplace(HKEY_CURRENT_USER, L"Software\\Classes\\" + prog_id + L"\\shell\\open\\command",
+                              nullptr);
+        resolved_ = user_command_->SetString(command) ? ShellAnswer(ASSOCSTR_COMMAND) : L"";
+        registered_ = resolved_ == command;
+        if (!registered_) {
+            explained_ = "the shell resolves http (ProgId " + Utf8(prog_id) + ") to \"" + Utf8(resolved_) + "\"";
+        }
     }
-    ~HttpHandler() { Write(original_); }
+    ~HttpHandler() {
+        if (!user_command_) Write(original_);
+    }
     HttpHandler(const HttpHandler&) = delete;
     HttpHandler& operator=(const HttpHandler&) = delete;
     bool Registered() const { return registered_; }
+    // Why not, where the shell said.
+    const std::string& Explained() const { return explained_; }
 
 private:
     static constexpr wchar_t kCommandKey[] = L"Software\\Classes\\http\\shell\\open\\command";
@@ -50,8 +77,18 @@ private:
         RegCloseKey(key);
         return written;
     }
+    // What the shell makes of http for the default verb, as ShellExecute asks.
+    static std::wstring ShellAnswer(ASSOCSTR what) {
+        wchar_t answer[2048] = {};
+        DWORD length = static_cast<DWORD>(std::size(answer));
+        if (FAILED(AssocQueryStringW(ASSOCF_IS_PROTOCOL, what, L"http", nullptr, answer, &length))) return {};
+        return answer;
+    }
 
     std::wstring original_;
+    std::optional<ScopedRegistryValue> user_command_;  // Windows
+    std::wstring resolved_;
+    std::string explained_ = "the registry refused the command";
     bool registered_ = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace e2e {
@@ -15,6 +16,11 @@ struct ScreenCapture {
 };
 
 ScreenCapture CaptureScreen(const RECT& rect);
+// The colour most of the capture shows (a background); black when empty.
+COLORREF MostCommonColour(const ScreenCapture& capture);
+// Writes the capture as a PNG file through the system's codecs (WIC): S_OK,
+// or the error of the step that failed.
+HRESULT SavePng(const ScreenCapture& capture, const std::wstring& path);
 
 // How a line of text looks against its background.
 struct TextLook {
