@@ -108,6 +108,8 @@ const PackageManager kPackageManagers[] = {
     {"Scoop", L"scoop", nullptr, L"install \"{manifest}\"", L"uninstall chicun", &ReleaseCopy::ScoopManifest},
 };
 
+void PrintTo(const PackageManager& manager, std::ostream* out) { *out << manager.name; }
+
 std::wstring Fill(std::wstring text, const std::wstring& manifest) {
     const std::wstring mark = L"{manifest}";
     if (const std::size_t at = text.find(mark); at != std::wstring::npos) text.replace(at, mark.size(), manifest);
