@@ -96,19 +96,17 @@ struct PackageManager {
     std::filesystem::path (ReleaseCopy::*manifest)() const;
 };
 
-const PackageManager kPackageManagers[] = {
-    // A folder of multi-file manifests is a manifest to winget. http to
-    // 127.0.0.1 is taken: https is required of the community repository's
-    // manifests, not by the client.
-    {"winget", L"winget", L"LocalManifestFiles",
-     L"install --manifest \"{manifest}\" --accept-package-agreements --accept-source-agreements --disable-interactivity",
-     L"uninstall --manifest \"{manifest}\" --accept-source-agreements --disable-interactivity",
-     &ReleaseCopy::WingetFolder},
-    // Scoop installs from a manifest file's path as from a bucket.
-    {"Scoop", L"scoop", nullptr, L"install \"{manifest}\"", L"uninstall chicun", &ReleaseCopy::ScoopManifest},
-};
-
-void PrintTo(const PackageManager& manager, std::ostream* out) { *out << manager.name; }
+// A folder of multi-file manifests is a manifest to winget. http to
+// 127.0.0.1 is taken: https is required of the community repository's
+// manifests, not by the client.
+constexpr PackageManager kWinget{
+    "winget", L"winget", L"LocalManifestFiles",
+    L"install --manifest \"{manifest}\" --accept-package-agreements --accept-source-agreements --disable-interactivity",
+    L"uninstall --manifest \"{manifest}\" --accept-source-agreements --disable-interactivity",
+    &ReleaseCopy::WingetFolder};
+// Scoop installs from a manifest file's path as from a bucket.
+constexpr PackageManager kScoop{
+    "Scoop", L"scoop", nullptr, L"install \"{manifest}\"", L"uninstall chicun", &ReleaseCopy::ScoopManifest};
 
 std::wstring Fill(std::wstring text, const std::wstring& manifest) {
     const std::wstring mark = L"{manifest}";
@@ -116,10 +114,7 @@ std::wstring Fill(std::wstring text, const std::wstring& manifest) {
     return text;
 }
 
-class Installed : public testing::TestWithParam<PackageManager> {};
-
-TEST_P(Installed, StartsByItsCommandAndIsRemovedAgain) {
-    const PackageManager& manager = GetParam();
+void InstallStartAndRemove(const PackageManager& manager) {
     const std::filesystem::path dist = ReleaseFolder();
     if (dist.empty()) GTEST_SKIP() << kNoRelease;
     const std::optional<std::filesystem::path> tool = FindCommand(manager.tool, ProcessPath() + L";" + RegistryPath());
@@ -164,8 +159,8 @@ TEST_P(Installed, StartsByItsCommandAndIsRemovedAgain) {
     EXPECT_FALSE(left) << "after the uninstall chicun is still on PATH: " << Utf8(left->wstring());
 }
 
-INSTANTIATE_TEST_SUITE_P(PackageManagers, Installed, testing::ValuesIn(kPackageManagers),
-                         [](const testing::TestParamInfo<PackageManager>& row) { return std::string(row.param.name); });
+TEST(Installed, WithWingetStartsByItsCommandAndIsRemovedAgain) { InstallStartAndRemove(kWinget); }
+TEST(Installed, WithScoopStartsByItsCommandAndIsRemovedAgain) { InstallStartAndRemove(kScoop); }
 
 }  // namespace
 }  // namespace install
