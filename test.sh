@@ -100,6 +100,7 @@ wine32_tests_in_root() {
 
 stage "set-up (Debian packages)" tools/deps.sh test
 stage "the readers of test output this run reports from" python3 tests/tools/log_readers_test.py
+stage "the GitHub workflows linted (actionlint)" --optional tools/stages/lint-workflows.sh
 source tools/xvfb.sh
 start_private_display
 stage "build: native, win32, win64" build_all
@@ -140,3 +141,4 @@ case $WINE32_WAY in
 esac
 stage "release built twice and compared" --optional tools/release.sh --check
 stage "release signed, verified and tampered with" --optional tests/release/signing-test.sh
+stage "installed as users install it: a release served, its downloads checked" tests/install/install-test.sh
