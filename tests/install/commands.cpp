@@ -65,12 +65,11 @@ std::optional<std::filesystem::path> FindCommand(const std::wstring& name, const
     if (extensions.empty()) extensions = L".COM;.EXE;.BAT;.CMD";
     for (const std::wstring& folder : Split(path)) {
         for (const std::wstring& extension : Split(extensions)) {
-            std::error_code error;
             const std::filesystem::path candidate = std::filesystem::path(folder) / (name + extension);
-            // An app execution alias (winget's) is a reparse point that is no regular file to std::filesystem.
-            if (std::filesystem::exists(candidate, error) && !std::filesystem::is_directory(candidate, error)) {
-                return candidate;
-            }
+            // Asked of the entry itself: winget is an app execution alias, a
+            // reparse point that cannot be opened as a file.
+            const DWORD attributes = GetFileAttributesW(candidate.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return candidate;
         }
     }
     return std::nullopt;

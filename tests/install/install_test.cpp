@@ -129,6 +129,9 @@ void InstallStartAndRemove(const PackageManager& manager) {
         setting.emplace(*tool, manager.admin_setting);
         ASSERT_TRUE(setting->Enabled().Succeeded()) << setting->Enabled().output;
     }
+    // One left from before would be started instead of the one under test.
+    const std::optional<std::filesystem::path> before = FindCommand(kCommand, RegistryPath());
+    ASSERT_FALSE(before) << "chicun is on PATH before the install: " << Utf8(before->wstring());
     const std::wstring manifest = (release.copy.*manager.manifest)().wstring();
     const std::size_t requests_before = release.server.Requests().size();
 
