@@ -107,7 +107,9 @@ CommandResult Run(const std::filesystem::path& tool, const std::wstring& argumen
         GetExitCodeProcess(process.hProcess, &result.exit_code);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        if (result.finished) result.finished = job.WaitForAllToEnd(std::chrono::seconds(30));
+        // What it started may still be finishing its work; what is left
+        // after that ends with the job.
+        job.WaitForAllToEnd(std::chrono::seconds(30));
     } else {
         result.output = "cannot start " + Utf8(command) + " (error " + std::to_string(GetLastError()) + ")\n";
     }

@@ -27,7 +27,7 @@ struct CommandResult {
 };
 
 // Runs TOOL ARGUMENTS (a .cmd or .bat through cmd.exe) without a window and
-// waits for it and everything it started.
+// waits for it, and a while for what it started.
 CommandResult Run(const std::filesystem::path& tool, const std::wstring& arguments, std::chrono::seconds timeout);
 
 bool RunsElevated();
