@@ -2,7 +2,8 @@
 # Builds everything (Linux, 32-bit and 64-bit Windows) and runs every test, in
 # stages. After the build the stages run in three lanes side by side: the
 # 64-bit window tests (Wine 8, then Wine 10), the shipped 32-bit program's,
-# and the rest (native tests, sanitizers, the release), each window lane on a
+# and the rest (native tests, sanitizers, the release, the workflows' linter),
+# each window lane on a
 # display of its own, the rest at a lower priority. A stage whose inputs have
 # not changed since its last passing run is not run again, and says so
 # (./test.sh --rerun runs every stage). A stage that cannot run on this
@@ -225,6 +226,7 @@ lane_win32() {
 # the program.
 lane_rest() {
   renice -n 10 -p "$BASHPID" >/dev/null
+  start_private_display  # for the install test, under Wine
   stage "unit tests and reference sweep (native)" --key "$(key "${program[@]}" tests)" ctest --preset native
   stage "PE check of both programs" --key "$(key "${program[@]}" tools/release tests/release)" \
     tools/release/pe-check.py build/win32/app/convert.exe build/win64/app/convert.exe
@@ -241,6 +243,8 @@ lane_rest() {
   else
     skip "release signed, verified and tampered with" "no release was built to sign"
   fi
+  stage "installed as users install it: the release served, its downloads checked" \
+    --key "$(key --with "$commit" "${windows[@]}")" tests/install/install-test.sh build/dist
   stage "workflows linted" --optional --key "$(key .github tools/stages/lint-workflows.sh)" tools/stages/lint-workflows.sh
 }
 

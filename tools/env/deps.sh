@@ -59,6 +59,12 @@ case $command in
       wanted+=(qemu-user-static)
       skips[qemu-user-static]="the 32-bit build's tests (unit tests, reference slice, window end to end) are skipped"
     fi
+    # The workflows' linter runs under Node; any Node with npm will do.
+    if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+      wanted+=(nodejs npm)
+      skips[nodejs]="the workflows are not linted (tools/stages/lint-workflows.sh)"
+      skips[npm]=${skips[nodejs]}
+    fi
     ;;
   release) required=("${build[@]}" python3 git osslsigncode openssl python3-jsonschema python3-yaml) ;;
   bench) required=("${build[@]}" g++ libbenchmark-dev "${wine_pkgs[@]}" "${fonts[@]}" xvfb x11-utils python3) ;;
