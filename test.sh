@@ -3,8 +3,7 @@
 # stages. After the build the stages run in three lanes side by side: the
 # 64-bit window tests (Wine 8, then Wine 10), the shipped 32-bit program's,
 # and the rest (native tests, sanitizers, the release, the workflows' linter),
-# each window lane on a
-# display of its own, the rest at a lower priority. A stage whose inputs have
+# each lane on a display of its own, the rest at a lower priority. A stage whose inputs have
 # not changed since its last passing run is not run again, and says so
 # (./test.sh --rerun runs every stage). A stage that cannot run on this
 # machine is skipped with its reason. The last lines list every stage with its
