@@ -190,7 +190,9 @@ bundle::ProgramRun RunEntry(const Entry& entry, const Folders& folders, const st
     run.timeout_seconds = entry.timeout_seconds;
     run.ended = bundle::ProgramRun::kNotStarted;
     const std::wstring program = folders.bundle + L"\\" + entry.program;
+    // Nothing of an earlier run may pass for this one's.
     DeleteFileW(xml_path.c_str());
+    DeleteFileW(log_path.c_str());
     if (!Exists(program)) {
         run.why_not_started = "its program is missing: " + Utf8(program);
         return run;
