@@ -73,13 +73,23 @@ std::wstring DosPath(std::string_view path) {
     return result;
 }
 
-// CONVERT_E2E_PROGRAM in the environment runs the tests against another build.
-std::wstring ConvertExe() {
-    wchar_t other[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"CONVERT_E2E_PROGRAM", other, MAX_PATH) > 0) return other;
-    return DosPath(CONVERT_E2E_PROGRAM);
+namespace {
+// The environment's path, else the one the build handed over; the test
+// bundle's runner names the programs of its own folder so.
+std::wstring FromEnvironment(const wchar_t* name, std::string_view built) {
+    std::wstring value(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+        if (length == 0) return DosPath(built);
+        if (length < value.size()) return value.substr(0, length);
+        value.resize(length);
+    }
 }
-std::wstring UrlRecorderExe() { return DosPath(CONVERT_E2E_URL_RECORDER); }
+}  // namespace
+
+// CONVERT_E2E_PROGRAM in the environment runs the tests against another build.
+std::wstring ConvertExe() { return FromEnvironment(L"CONVERT_E2E_PROGRAM", CONVERT_E2E_PROGRAM); }
+std::wstring UrlRecorderExe() { return FromEnvironment(L"CONVERT_E2E_URL_RECORDER", CONVERT_E2E_URL_RECORDER); }
 
 std::optional<std::string> WineVersion() {
     using GetVersionFn = const char* CDECL();

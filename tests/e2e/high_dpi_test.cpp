@@ -54,7 +54,11 @@ TEST(HighDpi, ScaledByAboutOneAndAHalfWithNothingClipped) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    ASSERT_EQ(dpi, 144) << "this test runs in a Wine prefix set to 144 DPI";
+    // The ctest entry e2e_HighDpi fails when it skips.
+    if (dpi != 144) {
+        GTEST_SKIP() << "needs a screen at 144 DPI; this one is at " << dpi
+                     << " (under Wine the ctest entry e2e_HighDpi runs it in a prefix set so)";
+    }
 
     AppSession app;
     RECT client{};

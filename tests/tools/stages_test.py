@@ -57,6 +57,9 @@ class SkippedTests(unittest.TestCase):
             ("[ RUN      ] A.B\n[       OK ] A.B (1 ms)\n[  PASSED  ] 1 test.\n", []),
             # The list gtest prints at the end names no reason: not counted twice.
             ("[  SKIPPED ] 1 test, listed below:\n[  SKIPPED ] A.B\n", []),
+            # The bundle's runner prints them itself, under its entry's line.
+            ("skipped e2e_X     0 passed,  1 skipped\n        X.Y: skipped: needs 144 DPI\n"
+             "        A.B: not checked: Invoke\nok      unit\n", ["X.Y: skipped: needs 144 DPI", "A.B: not checked: Invoke"]),
         ]
         for text, expected in rows:
             with self.subTest(text=text):

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Lists the GoogleTest tests that skipped themselves, and the checks a test
 said it could not make ("note: not checked: ..."), each with its reason, from
-test output: plain logs and ctest's JUnit files.
+test output: plain logs, ctest's JUnit files, and the Windows test bundle's
+runner, which prints them itself ("  Suite.Test: skipped: reason").
   tools/stages/skipped-tests.py FILE...   one line each: "Suite.Test: reason"
 Files that do not exist are passed over."""
 import re
@@ -14,6 +15,7 @@ QUOTE = re.compile(r"^\s*\|\s?")
 SKIPPED = re.compile(r"^\[  SKIPPED \] ([A-Za-z0-9_]+\.[A-Za-z0-9_/]+) \(")
 NOT_CHECKED = re.compile(r"^note: not checked: (.*)")
 RUN = re.compile(r"^\[ RUN      \] ([A-Za-z0-9_]+\.[A-Za-z0-9_/]+)")
+RUNNER = re.compile(r"^\s+((?:a test|[A-Za-z0-9_]+\.[A-Za-z0-9_/]+): (?:skipped|not checked): .*)")
 
 
 def scan(text):
@@ -21,7 +23,9 @@ def scan(text):
     test, reason = None, None
     for raw in text.splitlines():
         line = QUOTE.sub("", raw.rstrip("\r"))
-        if m := RUN.match(line):
+        if m := RUNNER.match(line):
+            found.append(m.group(1))
+        elif m := RUN.match(line):
             test, reason = m.group(1), None
         elif line.endswith(": Skipped"):
             reason = []
