@@ -319,6 +319,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring convert = folders.bundle + L"\\convert.exe";
     SetEnvironmentVariableW(L"CONVERT_E2E_PROGRAM", convert.c_str());
     SetEnvironmentVariableW(L"CONVERT_E2E_URL_RECORDER", (folders.bundle + L"\\url_recorder.exe").c_str());
+    SetEnvironmentVariableW(L"CONVERT_E2E_PLANTED_DLL", (folders.bundle + L"\\planted_dll.dll").c_str());
     SetEnvironmentVariableW(L"CONVERT_TEST_RESULTS", folders.results.c_str());
     SetEnvironmentVariableW(L"CONVERT_TEST_RELEASE", release.empty() ? nullptr : release.c_str());
     Say("run-tests: " + std::to_string(entries.size()) + (entries.size() == 1 ? " entry" : " entries") + ", driving " + Utf8(convert) + "; results in " +

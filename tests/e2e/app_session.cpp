@@ -73,7 +73,6 @@ std::wstring DosPath(std::string_view path) {
     return result;
 }
 
-namespace {
 // The environment's path, else the one the build handed over; the test
 // bundle's runner names the programs of its own folder so.
 std::wstring FromEnvironment(const wchar_t* name, std::string_view built) {
@@ -85,7 +84,6 @@ std::wstring FromEnvironment(const wchar_t* name, std::string_view built) {
         value.resize(length);
     }
 }
-}  // namespace
 
 // CONVERT_E2E_PROGRAM in the environment runs the tests against another build.
 std::wstring ConvertExe() { return FromEnvironment(L"CONVERT_E2E_PROGRAM", CONVERT_E2E_PROGRAM); }

@@ -38,6 +38,8 @@ inline constexpr wchar_t kArrowChiCunToCm[] = L"《＝";
 std::wstring DosPath(std::string_view path);
 std::wstring ConvertExe();
 std::wstring UrlRecorderExe();
+// NAME from the environment, else the build's path BUILT in its Windows form.
+std::wstring FromEnvironment(const wchar_t* name, std::string_view built);
 
 // The Wine version when the tests run under Wine (its ntdll says so), none on
 // Windows: the checks that only Windows can make skip under Wine with it.

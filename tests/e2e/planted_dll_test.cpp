@@ -34,7 +34,7 @@ const wchar_t* const kPlantedNames[] = {
     L"wintypes",
 };
 
-std::wstring PlantedDll() { return DosPath(CONVERT_E2E_PLANTED_DLL); }
+std::wstring PlantedDll() { return FromEnvironment(L"CONVERT_E2E_PLANTED_DLL", CONVERT_E2E_PLANTED_DLL); }
 
 // A folder of its own in %TEMP%, removed with all it holds.
 class TempFolder {
