@@ -158,13 +158,19 @@ build_all() {
     cmake --build --preset "$preset"
   done
 }
+# The Windows test bundle's closing line, from ctest's record of its run.
+bundle_line() {
+  echo "passed: the $1 bundle: $(grep -aoE '[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped' "build/$1/ctest-junit.xml" | tail -n1)"
+}
 wine8_tests() {
   tools/env/wine-prefix.sh build/win64/wineprefix win64 >/dev/null
   ctest --preset win64
+  bundle_line win64
 }
 wine32_tests() {
   tools/env/wine-prefix.sh build/win32/wineprefix win32 >/dev/null
   CONVERT_E2E_MACHINE=i386 ctest --preset win32
+  bundle_line win32
 }
 release_url=https://example.invalid/convert/$(sed -n 's/^project(convert VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 release_twice() {

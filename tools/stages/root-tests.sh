@@ -48,7 +48,8 @@ start=$SECONDS
   ctest --preset "$2" $3' -- "$want" "$preset" "${CTEST_ARGS:-}"
 status=$?
 if [ "$status" -eq 0 ]; then
-  echo "passed: ctest --preset $preset under the $kind root's Wine in $((SECONDS - start)) s"
+  echo "passed: ctest --preset $preset under the $kind root's Wine in $((SECONDS - start)) s; the bundle:" \
+    "$(grep -aoE '[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped' "$build/ctest-junit.xml" | tail -n1)"
 else
   echo "FAIL: ctest --preset $preset under the $kind root's Wine (exit $status)"
 fi
