@@ -51,9 +51,13 @@ exec 3>&1
 print() { { flock 4; cat; } 4>"$run_dir/.print.lock" >&3; }
 
 # The versions of every installed package and the settings that change what
-# runs: part of every stage's key.
-environment=$( { dpkg-query -W -f='${Package} ${Version}\n' 2>/dev/null; env | grep -E '^CONVERT_32BIT_AS_IF=' || true; } |
-  sha256sum | cut -c1-16)
+# runs: part of every stage's key. Read once the set-up has installed what it
+# installs, or a fresh clone's second run would find every key changed.
+environment=""
+read_environment() {
+  environment=$( { dpkg-query -W -f='${Package} ${Version}\n' 2>/dev/null; env | grep -E '^CONVERT_32BIT_AS_IF=' || true; } |
+    sha256sum | cut -c1-16)
+}
 # key [--with TEXT]... PATH...: the key of a stage whose inputs are these
 # files and texts (none outside a git checkout: then the stage always runs).
 key() { tools/stages/inputs.py --with "$environment" --with "${WINE32_WAY:-}" "$@" test.sh 2>/dev/null || true; }
@@ -255,6 +259,7 @@ lane_rest() {
 
 # ---- The run ---------------------------------------------------------------------
 stage "set-up (Debian packages)" tools/env/deps.sh test
+read_environment
 stage "the readers of test output this run reports from" --key "$(key tools/stages tests/tools)" \
   python3 tests/tools/stages_test.py
 lane environments environments

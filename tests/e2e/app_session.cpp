@@ -324,8 +324,8 @@ bool AppSession::PressOk(const MessageBoxView& box) const {
 
 void AppSession::Close() const { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
-std::optional<DWORD> AppSession::WaitForExit() const {
-    if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) return std::nullopt;
+std::optional<DWORD> AppSession::WaitForExit(DWORD timeout_ms) const {
+    if (WaitForSingleObject(process_.hProcess, timeout_ms) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);
     return code;

@@ -105,7 +105,7 @@ public:
 
     // Posts WM_CLOSE; the exit code once the process has ended.
     void Close() const;
-    std::optional<DWORD> WaitForExit() const;
+    std::optional<DWORD> WaitForExit(DWORD timeout_ms = 10000) const;
     bool Running() const;
 
 private:

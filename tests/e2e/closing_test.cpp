@@ -16,9 +16,17 @@ TEST(Closing, CloseMessageEndsWithExitCodeZero) {
 
 TEST(Closing, AltF4EndsWithExitCodeZero) {
     AppSession app;
-    app.Activate();
-    PressChord(VK_MENU, VK_F4);
-    const auto code = app.WaitForExit();
+    // Under Wine a late focus event from the X server can take the front
+    // from the window just after it was brought there, and the keys go to
+    // the desktop: the window is brought back and the keys pressed again.
+    std::optional<DWORD> code;
+    for (int tries = 0; tries < 3 && !code; ++tries) {
+        if (app.Running()) {
+            app.Activate();
+            PressChord(VK_MENU, VK_F4);
+        }
+        code = app.WaitForExit(4000);
+    }
     ASSERT_TRUE(code) << "the program did not end";
     EXPECT_EQ(*code, 0u);
 }

@@ -33,6 +33,31 @@ LONG Normalised(LONG pixel, int extent) {
     return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + extent - 1) / extent);
 }
 
+INPUT AbsoluteMove(POINT screen) {
+    INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
+    move.mi.dx = Normalised(screen.x, GetSystemMetrics(SM_CXSCREEN));
+    move.mi.dy = Normalised(screen.y, GetSystemMetrics(SM_CYSCREEN));
+    return move;
+}
+
+// Where the pointer is once it has stayed put for a moment.
+POINT RestingPointer() {
+    POINT last{};
+    GetCursorPos(&last);
+    ULONGLONG since = GetTickCount64();
+    WaitFor([&] {
+        POINT at{};
+        GetCursorPos(&at);
+        if (at.x != last.x || at.y != last.y) {
+            last = at;
+            since = GetTickCount64();
+            return false;
+        }
+        return GetTickCount64() - since >= 120;
+    });
+    return last;
+}
+
 }  // namespace
 
 void PressKey(WORD vk) { Send({KeyInput(vk, false), KeyInput(vk, true)}); }
@@ -59,9 +84,7 @@ POINT Center(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top
 // drag the pointer to where it was before; so the pointer must stay put for a
 // moment, and is moved again if it is pulled away.
 bool MovePointer(POINT screen, bool warp) {
-    INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
-    move.mi.dx = Normalised(screen.x, GetSystemMetrics(SM_CXSCREEN));
-    move.mi.dy = Normalised(screen.y, GetSystemMetrics(SM_CYSCREEN));
+    const INPUT move = AbsoluteMove(screen);
     const auto go = [&] {
         if (warp) {
             SetCursorPos(screen.x, screen.y);
@@ -127,15 +150,22 @@ bool Drag(HWND window, POINT from, POINT to) {
     // size does): each step is sent and given a moment, not waited for.
     for (int step = 1; step <= kSteps; ++step) {
         const POINT via{from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps};
-        INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
-        move.mi.dx = Normalised(via.x, GetSystemMetrics(SM_CXSCREEN));
-        move.mi.dy = Normalised(via.y, GetSystemMetrics(SM_CYSCREEN));
-        Send({move});
+        Send({AbsoluteMove(via)});
         Sleep(20);
         seen = seen || in_move_size();
     }
     // The loop may start only once the moves have been read.
     seen = seen || WaitFor(in_move_size, std::chrono::milliseconds(1000));
+    // Under load the X server's late echo of an earlier step can pull the
+    // pointer back, and the loop would end there: the last step is sent
+    // again until the pointer rests at the end, or where the loop holds it.
+    POINT at = RestingPointer();
+    for (int tries = 0; tries < 5 && (at.x != to.x || at.y != to.y); ++tries) {
+        Send({AbsoluteMove(to)});
+        const POINT now = RestingPointer();
+        if (now.x == at.x && now.y == at.y) break;
+        at = now;
+    }
     Send({MouseInput(MOUSEEVENTF_LEFTUP)});
     return seen;
 }
