@@ -78,7 +78,7 @@ case $way in
       # the program itself is emulated, Wine's own services run natively.
       local pfx=$prefix pfx_arch=win32
       if [[ $way == *-qemu ]]; then
-        pfx=build/win32/wineprefix-qemu pfx_arch=win64 wait_seconds=300
+        pfx=build/win32/wineprefix-qemu pfx_arch=wow64 wait_seconds=300
         # The emulated Wine makes its prefix in minutes the first time.
         [ -f "$pfx/.convert-ready" ] || wait_seconds=600
       fi

@@ -77,7 +77,7 @@ planting() {
 }
 
 trace() {
-  local state=$here/prefix_state.py
+  local state=$here/prefix-state.py
   run_session bare "$(winpath "$work/bare/minimal_window.exe")" >/dev/null  # settles first-run writes
   "$WINESERVER" -w
   python3 "$state" "$prefix" "$work/bare" >"$work/bare.before"

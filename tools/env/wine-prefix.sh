@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Makes a Wine prefix for running the program and its tests, once:
-# tools/env/wine-prefix.sh PREFIX win32|win64. The Chinese captions need a CJK
-# face linked to the UI faces, else Wine draws them as boxes.
+# tools/env/wine-prefix.sh PREFIX win32|win64|wow64. The Chinese captions need
+# a CJK face linked to the UI faces, else Wine draws them as boxes. wow64 is a
+# 64-bit prefix that keeps its 32-bit half also where the kernel runs no
+# 32-bit code (the qemu stages run the shipped program in it); a plain win64
+# one is made without that half there: it would be made through qemu's
+# emulation, for minutes, and the 64-bit programs never use it.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine.sh"
-wine_env "$1" "${2:-win32}"
+kind=${2:-win32}
+wine_env "$1" "$kind"
 prefix=$WINEPREFIX
 [ -f "$prefix/.convert-ready" ] && { echo "$prefix"; exit 0; }
 
@@ -14,7 +19,13 @@ exec 9>"$prefix.lock"
 flock 9
 [ -f "$prefix/.convert-ready" ] && { echo "$prefix"; exit 0; }
 
-"$WINE" wineboot --init >/dev/null 2>&1 || true
+boot=("$WINE" wineboot --init)
+if [ "$kind" = win64 ] && [ -x /usr/lib/wine/wine ] && [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null &&
+   ! kernel_runs_32bit; then
+  # The 32-bit loader hidden from this start only, in a mount namespace of its own.
+  boot=(unshare -m sh -c 'mount --bind /dev/null /usr/lib/wine/wine && exec "$@"' - "${boot[@]}")
+fi
+"${boot[@]}" >/dev/null 2>&1 || true
 
 font="wqy-microhei.ttc,WenQuanYi Micro Hei"
 reg=$(mktemp --suffix=.reg)

@@ -1,10 +1,11 @@
 # Sourced: the one place that starts Wine and Xvfb for the scripts.
-# wine_env PREFIX win32|win64 exports the Wine settings for that prefix and
+# wine_env PREFIX win32|win64|wow64 exports the Wine settings for that prefix and
 # sets WINE to the loader for the architecture. Debian's `wine`
 # starts the 32-bit loader first even for a 64-bit program, so a 64-bit
 # prefix uses wine64 directly (it also works where 32-bit code cannot run).
 source "$(dirname "${BASH_SOURCE[0]}")/on-exit.sh"
 wine_env() {
+  set -- "$1" "${2/#wow64/win64}"
   export WINEPREFIX
   WINEPREFIX=$(realpath -m "$1")
   # CONVERT_WINE_STATE=DIR keeps every prefix in DIR instead, by its name: a

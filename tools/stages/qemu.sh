@@ -40,7 +40,7 @@ if [ "${1:-}" = --inner ]; then
   started=$(date +%s)
   # A 64-bit prefix with its 32-bit half: the 64-bit loader starts the 32-bit
   # programs through the emulated 32-bit loader.
-  tools/env/wine-prefix.sh "$prefix" win64 >/dev/null
+  tools/env/wine-prefix.sh "$prefix" wow64 >/dev/null
   echo "Wine prefix ready after $(( $(date +%s) - started )) s"
   if [ "$mode" = tests ] || [ "$mode" = start ]; then
     # What the 32-bit build can get wrong: the core, the Convert command, the

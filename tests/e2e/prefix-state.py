@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints the state of a Wine prefix and of a program's folder, one sorted
 line per file and per registry value, so that two states compare with comm:
-  prefix_state.py PREFIX FOLDER
+  prefix-state.py PREFIX FOLDER
 Files are named by path, size and modification time; registry values by hive,
 key and value as Wine saves them (the keys' save times left out). The
 program's folder is shown as <folder>, and the program's name as <program>.
