@@ -135,7 +135,9 @@ bool RightClick(POINT screen) {
     return true;
 }
 
-bool Drag(HWND window, POINT from, POINT to) {
+namespace {
+
+bool DragOnce(HWND window, POINT from, POINT to) {
     if (!MovePointer(from)) return false;
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -168,6 +170,23 @@ bool Drag(HWND window, POINT from, POINT to) {
     }
     Send({MouseInput(MOUSEEVENTF_LEFTUP)});
     return seen;
+}
+
+}  // namespace
+
+bool Drag(HWND window, POINT from, POINT to) {
+    // Under load a late echo of an earlier pointer position can take the
+    // press away from the starting point, and no move or size loop starts:
+    // tried again while the window has stayed where it was.
+    RECT before{};
+    GetWindowRect(window, &before);
+    for (int tries = 0; tries < 3; ++tries) {
+        if (DragOnce(window, from, to)) return true;
+        RECT now{};
+        GetWindowRect(window, &now);
+        if (!EqualRect(&now, &before)) return false;
+    }
+    return false;
 }
 
 }  // namespace e2e
