@@ -258,7 +258,10 @@ lane_rest() {
 }
 
 # ---- The run ---------------------------------------------------------------------
-stage "set-up (Debian packages)" tools/env/deps.sh test
+# Everything the run installs, the release's tools too: installed later, they
+# would change every key after the first run.
+set_up() { tools/env/deps.sh test; tools/env/deps.sh release; }
+stage "set-up (Debian packages)" set_up
 read_environment
 stage "the readers of test output this run reports from" --key "$(key tools/stages tests/tools)" \
   python3 tests/tools/stages_test.py
